@@ -1,0 +1,37 @@
+// Conversion of whole custom-phrase lists between Sogou Pinyin
+// (`key,digit=phrase`) and QQ Pinyin (`key=digit,phrase`).
+//
+// Both directions run one algorithm, parameterised by a ConversionRule.
+// Input lines are separated by CR LF; every output line ends with CR LF. The
+// result is the empty text exactly when the input does not pass the probe
+// (no key separator + one ASCII digit + field separator anywhere). Phrases
+// pass through byte for byte, and so do the body lines of a multi-line
+// phrase (an entry with an empty phrase followed by lines up to the next
+// entry line).
+#pragma once
+
+#include <string_view>
+
+#include "convert/text_ops.h"
+
+namespace marvoset {
+
+struct ConversionRule {
+  std::string_view probe_pattern;  // regular expression: B, one digit, A
+  char field_separator;            // A: splits a line; also the key rewrite's replacement
+  char key_separator;              // B: rewritten to A in the key; joins key and phrase
+};
+
+inline constexpr ConversionRule kSogouToQqRule{R"(,\d{1}=)", '=', ','};
+inline constexpr ConversionRule kQqToSogouRule{R"(=\d{1},)", ',', '='};
+
+// True when `text` holds at least one match of the rule's probe pattern.
+bool ProbeList(std::string_view text, const ConversionRule& rule);
+
+// The converted list, or "" when the probe finds nothing.
+Text ConvertList(std::string_view text, const ConversionRule& rule);
+
+Text ConvertSogouToQq(std::string_view text);
+Text ConvertQqToSogou(std::string_view text);
+
+}  // namespace marvoset
