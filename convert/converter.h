@@ -20,10 +20,19 @@ struct ConversionRule {
   std::string_view probe_pattern;  // regular expression: B, one digit, A
   char field_separator;            // A: splits a line; also the key rewrite's replacement
   char key_separator;              // B: rewritten to A in the key; joins key and phrase
+  // GB18030 comment line, with a line break before and after it, that
+  // follows the converted list in merge mode.
+  std::string_view merge_separator;
 };
 
-inline constexpr ConversionRule kSogouToQqRule{R"(,\d{1}=)", '=', ','};
-inline constexpr ConversionRule kQqToSogouRule{R"(=\d{1},)", ',', '='};
+// "\r\n;  ----------下面为QQ拼音---------\r\n"
+inline constexpr ConversionRule kSogouToQqRule{
+    R"(,\d{1}=)", '=', ',',
+    "\r\n;  ----------\xCF\xC2\xC3\xE6\xCE\xAAQQ\xC6\xB4\xD2\xF4---------\r\n"};
+// "\r\n;  ----------下面为搜狗拼音---------\r\n"
+inline constexpr ConversionRule kQqToSogouRule{
+    R"(=\d{1},)", ',', '=',
+    "\r\n;  ----------\xCF\xC2\xC3\xE6\xCE\xAA\xCB\xD1\xB9\xB7\xC6\xB4\xD2\xF4---------\r\n"};
 
 // True when `text` holds at least one match of the rule's probe pattern.
 bool ProbeList(std::string_view text, const ConversionRule& rule);

@@ -1,0 +1,107 @@
+// Phrase-list conversion; see converter.h.
+//
+// The separators A and B (',' and '=') and the line-break bytes CR and LF
+// can never be the second byte of a GB18030 character, so every occurrence
+// of them is at a character boundary and plain byte searches find exactly
+// the places a character-by-character scan would. The key rewrite (every B
+// in the key becomes A) is a substitution of one punctuation character by
+// another, which is what a global, case-insensitive replace of the literal
+// pattern B gives; the conversion therefore keeps each line's length, and
+// the output is the input with bytes exchanged in place, plus a final CR LF
+// when the input lacks one.
+#include "convert/converter.h"
+
+#include <cstring>
+
+#include "convert/regex_object.h"
+
+namespace marvoset {
+namespace {
+
+// The probe runs over pieces of about this size, each cut after a line
+// feed; its pattern cannot reach across a line end, so the first match is
+// the same as over the whole text, and a long list whose first lines are
+// entries costs one small piece.
+constexpr std::size_t kProbeChunk = 64 * 1024;
+
+// An entry line starts with a key without either separator, the key
+// separator B, one or more ASCII digits and the field separator A; `a` is
+// the offset of the first A in the line.
+bool IsEntryLine(std::string_view line, std::size_t a, const ConversionRule& rule) {
+  if (a == std::string_view::npos) return false;
+  const std::string_view key = line.substr(0, a);
+  const std::size_t b = key.find(rule.key_separator);
+  if (b == std::string_view::npos || b + 1 == key.size()) return false;
+  for (std::size_t i = b + 1; i < key.size(); ++i) {
+    if (key[i] < '0' || key[i] > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ProbeList(std::string_view text, const ConversionRule& rule) {
+  RegexObject regex;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t cut = text.size();
+    if (text.size() - pos > kProbeChunk) {
+      const void* lf = std::memchr(text.data() + pos + kProbeChunk, '\n',
+                                   text.size() - pos - kProbeChunk);
+      if (lf != nullptr) cut = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
+    }
+    regex.Create(rule.probe_pattern, text.substr(pos, cut - pos));
+    if (CompareTexts(regex.GetMatchText(1), "") != 0) return true;
+    pos = cut;
+  }
+  return false;
+}
+
+Text ConvertList(std::string_view text, const ConversionRule& rule) {
+  if (!ProbeList(text, rule)) return Text();
+
+  const char a_sep = rule.field_separator;
+  const char b_sep = rule.key_separator;
+  Text out;
+  const bool ends_with_break = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
+  out.reserve(text.size() + 2);
+  out.assign(text);
+  if (!ends_with_break) out += "\r\n";
+
+  char* data = out.data();
+  const std::size_t size = out.size();
+  bool in_body = false;  // inside the body of a multi-line phrase
+  std::size_t pos = 0;
+  while (pos < size) {
+    // The line runs up to the next CR LF; a lone CR or LF is part of it.
+    std::size_t end = pos;
+    for (;;) {
+      const void* cr = std::memchr(data + end, '\r', size - end);
+      end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);  // a final CR LF exists
+      if (data[end + 1] == '\n') break;
+      ++end;
+    }
+    const std::string_view line(data + pos, end - pos);
+    const std::size_t a = line.find(a_sep);
+    const bool entry = IsEntryLine(line, a, rule);
+    if (in_body && !entry) {
+      pos = end + 2;
+      continue;  // body lines pass verbatim
+    }
+    in_body = entry && a + 1 == line.size();  // an entry with an empty phrase opens a body
+    const std::size_t key_end = a == std::string_view::npos ? line.size() : a;
+    for (char* p = data + pos; p != data + pos + key_end; ++p) {
+      p = static_cast<char*>(std::memchr(p, b_sep, static_cast<std::size_t>(data + pos + key_end - p)));
+      if (p == nullptr) break;
+      *p = a_sep;
+    }
+    if (a != std::string_view::npos) data[pos + a] = b_sep;
+    pos = end + 2;
+  }
+  return out;
+}
+
+Text ConvertSogouToQq(std::string_view text) { return ConvertList(text, kSogouToQqRule); }
+Text ConvertQqToSogou(std::string_view text) { return ConvertList(text, kQqToSogouRule); }
+
+}  // namespace marvoset
