@@ -4,8 +4,9 @@
 // Both directions are lossless. A byte that does not start a valid GB18030
 // sequence becomes the lone low surrogate U+DC80 + byte (U+DC80..U+DCFF) and
 // decoding resumes at the next byte, so no invalid byte swallows the bytes
-// after it; encoding turns such a surrogate back into that byte. Any other
-// lone surrogate cannot be represented and encodes as U+FFFD. The conversion
+// after it; encoding turns such a surrogate back into that byte. What GB18030
+// cannot represent (any other lone surrogate, and the few private-use code
+// points that GB18030-2022 no longer maps) encodes as U+FFFD. The conversion
 // itself is done by the platform backend (iconv here).
 #pragma once
 

@@ -10,9 +10,9 @@
 namespace marvoset {
 namespace {
 
-constexpr const char* kUtf16Native = std::endian::native == std::endian::little ? "UTF-16LE"
-                                                                                : "UTF-16BE";
-// GB18030 of U+FFFD, written for a lone surrogate that stands for no byte.
+constexpr const char* kUtf16Native =
+    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+// GB18030 of U+FFFD, written for a unit that GB18030 cannot represent.
 constexpr char kReplacementGb18030[] = "\x84\x31\xA4\x37";
 
 // One conversion descriptor per thread and direction, opened on first use.
@@ -98,8 +98,8 @@ std::string Utf16ToGb18030(std::u16string_view units) {
       out.resize(out.size() * 2);
       continue;
     }
-    // A unit iconv refuses: a lone surrogate. An escape surrogate gives its
-    // byte back; any other becomes U+FFFD.
+    // A unit iconv refuses: a lone surrogate or an unmapped code point. An escape surrogate gives
+    // its byte back; any other becomes U+FFFD.
     char16_t unit;
     std::memcpy(&unit, in, sizeof unit);
     in += sizeof unit;

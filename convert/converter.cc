@@ -46,9 +46,10 @@ bool ProbeList(std::string_view text, const ConversionRule& rule) {
   while (pos < text.size()) {
     std::size_t cut = text.size();
     if (text.size() - pos > kProbeChunk) {
-      const void* lf = std::memchr(text.data() + pos + kProbeChunk, '\n',
-                                   text.size() - pos - kProbeChunk);
-      if (lf != nullptr) cut = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
+      const void* lf =
+          std::memchr(text.data() + pos + kProbeChunk, '\n', text.size() - pos - kProbeChunk);
+      if (lf != nullptr)
+        cut = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
     }
     regex.Create(rule.probe_pattern, text.substr(pos, cut - pos));
     if (CompareTexts(regex.GetMatchText(1), "") != 0) return true;
@@ -91,7 +92,8 @@ Text ConvertList(std::string_view text, const ConversionRule& rule) {
     in_body = entry && a + 1 == line.size();  // an entry with an empty phrase opens a body
     const std::size_t key_end = a == std::string_view::npos ? line.size() : a;
     for (char* p = data + pos; p != data + pos + key_end; ++p) {
-      p = static_cast<char*>(std::memchr(p, b_sep, static_cast<std::size_t>(data + pos + key_end - p)));
+      p = static_cast<char*>(
+          std::memchr(p, b_sep, static_cast<std::size_t>(data + pos + key_end - p)));
       if (p == nullptr) break;
       *p = a_sep;
     }

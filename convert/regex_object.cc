@@ -86,7 +86,8 @@ struct RegexObject::State {
       memo_unit = 0;
       memo_byte = 0;
     }
-    memo_byte += Utf16ToGb18030(std::u16string_view(subject16).substr(memo_unit, u - memo_unit)).size();
+    memo_byte +=
+        Utf16ToGb18030(std::u16string_view(subject16).substr(memo_unit, u - memo_unit)).size();
     memo_unit = u;
     return static_cast<int>(memo_byte);
   }

@@ -29,7 +29,8 @@ class RegexObject {
   // search state exists, also when nothing matches.
   bool Create(std::string_view pattern, std::string_view subject,
               std::optional<bool> case_sensitive = std::nullopt,
-              std::optional<bool> multiline = std::nullopt, std::optional<bool> global = std::nullopt);
+              std::optional<bool> multiline = std::nullopt,
+              std::optional<bool> global = std::nullopt);
 
   Text GetPattern() const;
   // The subject with the matches (every match when global, else the first)
