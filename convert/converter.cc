@@ -13,6 +13,7 @@
 
 #include <cstring>
 
+#include "convert/memory_hints.h"
 #include "convert/regex_object.h"
 
 namespace marvoset {
@@ -66,6 +67,7 @@ Text ConvertList(std::string_view text, const ConversionRule& rule) {
   Text out;
   const bool ends_with_break = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
   out.reserve(text.size() + 2);
+  AdviseLargeBuffer(out.data(), out.capacity());
   out.assign(text);
   if (!ends_with_break) out += "\r\n";
 
