@@ -105,6 +105,7 @@ std::string Utf16ToGb18030(std::u16string_view units) {
     in += sizeof unit;
     in_left -= sizeof unit;
     if (conv.ok()) conv.Reset();
+    if (out.size() - used < 4) out.resize(out.size() * 2);
     if (unit >= kEscapedByteBase + 0x80 && unit <= kEscapedByteBase + 0xFF) {
       out[used++] = static_cast<char>(unit - kEscapedByteBase);
     } else if (unit < 0x80) {

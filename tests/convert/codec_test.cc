@@ -75,6 +75,20 @@ TEST(CodecTest, LoneSurrogateThatIsNoEscapeBecomesReplacement) {
   EXPECT_EQ(Utf16ToGb18030(u"x\xD83D"), "x\x84\x31\xA4\x37");  // high surrogate at the end
 }
 
+// Found by fuzzing: an unmappable character right where the output buffer
+// was full had its replacement written past the end and cut off.
+TEST(CodecTest, ReplacementAtFullOutputBufferIsWhole) {
+  // U+FFDA takes four bytes, so the output fills up faster than guessed;
+  // U+E818 is not mapped. Try it at every fill level.
+  for (int n = 0; n < 40; ++n) {
+    const std::u16string text =
+        std::u16string(static_cast<std::size_t>(n), u'\uFFDA') + u"\uE818" + u"\uFFDA1";
+    std::u16string expected = text;
+    expected[static_cast<std::size_t>(n)] = u'\uFFFD';
+    EXPECT_EQ(Gb18030ToUtf16(Utf16ToGb18030(text)), expected) << n;
+  }
+}
+
 TEST(CodecTest, AnyBytesRoundTrip) {
   std::mt19937 rng(20261211);
   std::uniform_int_distribution<int> byte(0, 255);
