@@ -46,10 +46,12 @@ struct RegexObject::State {
     const auto end = static_cast<std::size_t>(spans[1]);
     next_start = end;
     if (begin == end) {
-      // An empty match: step over one character (a surrogate pair whole).
-      const bool pair = end + 1 < subject16.size() && subject16[end] >= 0xD800 &&
-                        subject16[end] <= 0xDBFF && subject16[end + 1] >= 0xDC00 &&
-                        subject16[end + 1] <= 0xDFFF;
+      // An empty match: step over one character; a surrogate pair is one
+      // character and CR LF one line break, never to be split.
+      const bool pair = end + 1 < subject16.size() &&
+                        ((subject16[end] >= 0xD800 && subject16[end] <= 0xDBFF &&
+                          subject16[end + 1] >= 0xDC00 && subject16[end + 1] <= 0xDFFF) ||
+                         (subject16[end] == u'\r' && subject16[end + 1] == u'\n'));
       next_start = end + (pair ? 2 : 1);
     }
     matches.push_back(std::move(spans));

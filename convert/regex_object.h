@@ -7,7 +7,9 @@
 // found lazily: reading match 1 never scans past it. Nothing throws: an
 // invalid pattern makes Create return false and every read give "" or 0, and
 // a runaway pattern gives up at the engine's match limits and counts as a
-// failed call. Positions are 0-based byte offsets in the subject.
+// failed call. Positions are 0-based byte offsets in the subject. A global
+// search steps past an empty match by one character, where a surrogate pair
+// and CR LF each count as one.
 #pragma once
 
 #include <memory>

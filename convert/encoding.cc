@@ -1,0 +1,393 @@
+// File encodings: detection, strict decoding into GB18030 and strict encoding
+// out of it; see encoding.h. iconv is the transcoding backend; validation of
+// UTF-8 and GB18030 and the line-break handling are done here.
+#include "convert/encoding.h"
+
+#include <errno.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "convert/memory_hints.h"
+
+namespace marvoset {
+namespace {
+
+constexpr std::size_t kChunk = 1 << 20;  // transcoding buffer
+
+const char* IconvName(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::kUtf8:
+      return "UTF-8";
+    case Encoding::kUtf16Le:
+      return "UTF-16LE";
+    case Encoding::kUtf16Be:
+      return "UTF-16BE";
+    case Encoding::kGbk:
+      return "GBK";
+    case Encoding::kGb18030:
+      return "GB18030";
+  }
+  return "GB18030";
+}
+
+// An iconv descriptor that closes itself.
+class Iconv {
+ public:
+  Iconv(Encoding to, Encoding from) : cd_(iconv_open(IconvName(to), IconvName(from))) {}
+  ~Iconv() {
+    if (ok()) iconv_close(cd_);
+  }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
+
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // Converts as much as fits; returns 0 or the errno value that stopped it.
+  int Convert(const char*& in, std::size_t& in_left, char*& out, std::size_t& out_left) {
+    char* src = const_cast<char*>(in);
+    const std::size_t rc = iconv(cd_, &src, &in_left, &out, &out_left);
+    const int err = rc == static_cast<std::size_t>(-1) ? errno : 0;
+    in = src;
+    return err;
+  }
+  void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+ private:
+  iconv_t cd_;
+};
+
+// ---------------------------------------------------------------- GB18030
+
+// Byte classes for the validator.
+enum : std::uint8_t { kAscii = 0, kLead = 1, kBad = 2 };
+enum : std::uint8_t { kTrailBad = 0, kTrail2 = 1, kTrailDigit = 2 };
+
+constexpr std::array<std::uint8_t, 256> MakeLeadTable() {
+  std::array<std::uint8_t, 256> t{};
+  for (int b = 0; b < 256; ++b) t[b] = b < 0x80 ? kAscii : (b == 0x80 || b == 0xFF) ? kBad : kLead;
+  return t;
+}
+constexpr std::array<std::uint8_t, 256> MakeTrailTable() {
+  std::array<std::uint8_t, 256> t{};
+  for (int b = 0; b < 256; ++b) {
+    if (b >= 0x30 && b <= 0x39) t[b] = kTrailDigit;
+    else if (b >= 0x40 && b <= 0xFE && b != 0x7F) t[b] = kTrail2;
+    else t[b] = kTrailBad;
+  }
+  return t;
+}
+constexpr auto kLeadTable = MakeLeadTable();
+constexpr auto kTrailTable = MakeTrailTable();
+
+// Whether the four-byte sequence at p (p[1] and p[3] are digits already
+// checked by the caller for p[1]) is one that the backend decodes: the BMP
+// range less two short runs the backend leaves unmapped, and the
+// supplementary planes.
+bool ValidFourByte(const unsigned char* p) {
+  if (p[2] < 0x81 || p[2] > 0xFE || p[3] < 0x30 || p[3] > 0x39) return false;
+  const std::uint32_t linear =
+      (((p[0] - 0x81u) * 10 + (p[1] - 0x30u)) * 126 + (p[2] - 0x81u)) * 10 + (p[3] - 0x30u);
+  if (linear <= 39419) {
+    return !(linear >= 19057 && linear <= 19064) && !(linear >= 39076 && linear <= 39085);
+  }
+  return linear >= 189000 && linear <= 1237575;
+}
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+inline std::uint64_t Load64(const unsigned char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+// Non-zero when a byte of w equals b (exact for the lowest such byte only;
+// used only as a yes/no test).
+inline bool HasByte(std::uint64_t w, unsigned char b) {
+  const std::uint64_t x = w ^ (kOnes * b);
+  return ((x - kOnes) & ~x & kHighBits) != 0;
+}
+
+// Validates GB18030; returns the length of the valid prefix. Counts the LFs
+// that lack a CR before them in *lone_lf (when given).
+std::size_t ScanGb18030(std::string_view bytes, std::size_t* lone_lf) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t lone = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    // Eight ASCII bytes without LF at a time.
+    while (i + 8 <= n) {
+      const std::uint64_t w = Load64(p + i);
+      if ((w & kHighBits) != 0 || HasByte(w, '\n')) break;
+      i += 8;
+    }
+    if (i >= n) break;
+    const unsigned char c = p[i];
+    switch (kLeadTable[c]) {
+      case kAscii:
+        if (c == '\n' && (i == 0 || p[i - 1] != '\r')) ++lone;
+        ++i;
+        continue;
+      case kBad:
+        break;
+      default: {
+        if (i + 1 >= n) break;
+        const std::uint8_t t = kTrailTable[p[i + 1]];
+        if (t == kTrail2) {
+          i += 2;
+          continue;
+        }
+        if (t == kTrailDigit && i + 3 < n && ValidFourByte(p + i)) {
+          i += 4;
+          continue;
+        }
+        break;
+      }
+    }
+    break;  // invalid sequence at i
+  }
+  if (lone_lf) *lone_lf = lone;
+  return i;
+}
+
+std::size_t CountLines(std::string_view bytes, std::size_t end, Encoding encoding) {
+  std::size_t line = 1;
+  if (encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be) {
+    const std::size_t low = encoding == Encoding::kUtf16Le ? 0 : 1;
+    for (std::size_t i = 0; i + 1 < end && i + 1 < bytes.size(); i += 2) {
+      if (bytes[i + low] == '\n' && bytes[i + 1 - low] == 0) ++line;
+    }
+    return line;
+  }
+  return line + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + end, '\n'));
+}
+
+// Appends `chunk` to `out`, turning every LF without a CR before it (in
+// `out` so far or in the chunk) into CR LF.
+void AppendNormalised(std::string& out, std::string_view chunk) {
+  std::size_t start = 0;
+  while (start < chunk.size()) {
+    const void* hit = std::memchr(chunk.data() + start, '\n', chunk.size() - start);
+    if (!hit) break;
+    const std::size_t lf = static_cast<std::size_t>(static_cast<const char*>(hit) - chunk.data());
+    const bool has_cr = lf > 0 ? chunk[lf - 1] == '\r' : (!out.empty() && out.back() == '\r');
+    if (!has_cr) {
+      out.append(chunk.data() + start, lf - start);
+      out.append("\r\n", 2);
+      start = lf + 1;
+    } else {
+      out.append(chunk.data() + start, lf + 1 - start);
+      start = lf + 1;
+    }
+  }
+  out.append(chunk.data() + start, chunk.size() - start);
+}
+
+// Decodes one character of `from` at the start of `bytes` into a code point,
+// or returns 0 when it is not a valid character.
+char32_t DecodeOne(std::string_view bytes, Encoding from) {
+  Iconv cd(Encoding::kUtf16Le, from);
+  if (!cd.ok()) return 0;
+  for (std::size_t len = 1; len <= std::min<std::size_t>(4, bytes.size()); ++len) {
+    const char* in = bytes.data();
+    std::size_t in_left = len;
+    char buf[8];
+    char* out = buf;
+    std::size_t out_left = sizeof buf;
+    if (cd.Convert(in, in_left, out, out_left) == 0 && in_left == 0 && out != buf) {
+      const auto* u = reinterpret_cast<const unsigned char*>(buf);
+      const char32_t first = static_cast<char32_t>(u[0] | (u[1] << 8));
+      if (first >= 0xD800 && first <= 0xDBFF && out - buf >= 4) {
+        const char32_t second = static_cast<char32_t>(u[2] | (u[3] << 8));
+        return 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
+      }
+      return first;
+    }
+    cd.Reset();  // before trying a longer sequence
+  }
+  return 0;
+}
+
+// Transcodes `bytes` from `from` into GB18030 with the line breaks
+// normalised; the result goes into `storage`.
+DecodeResult Transcode(std::string_view bytes, Encoding from, std::string& storage) {
+  DecodeResult result;
+  storage.clear();
+  // No encoding grows more than twice into GB18030 (line breaks included).
+  storage.reserve(bytes.size() * 2 + 16);
+  AdviseLargeBuffer(storage.data(), storage.capacity());
+  Iconv cd(Encoding::kGb18030, from);
+  if (!cd.ok()) {
+    result.error = {1, 0, 0};
+    return result;
+  }
+  std::string buffer(kChunk, '\0');
+  const char* in = bytes.data();
+  std::size_t in_left = bytes.size();
+  while (in_left > 0) {
+    char* out = buffer.data();
+    std::size_t out_left = buffer.size();
+    const int err = cd.Convert(in, in_left, out, out_left);
+    AppendNormalised(storage, std::string_view(buffer.data(), buffer.size() - out_left));
+    if (err == 0 || err == E2BIG) continue;
+    // EILSEQ: invalid, or valid but without a GB18030 form; EINVAL: cut short.
+    const std::size_t offset = static_cast<std::size_t>(in - bytes.data());
+    result.error.offset = offset;
+    result.error.line = CountLines(bytes, offset, from);
+    result.error.code_point = err == EILSEQ ? DecodeOne(bytes.substr(offset), from) : 0;
+    storage.clear();
+    return result;
+  }
+  result.ok = true;
+  result.text = storage;
+  return result;
+}
+
+}  // namespace
+
+std::string_view EncodingName(Encoding encoding) { return IconvName(encoding); }
+
+std::string_view ByteOrderMark(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::kUtf8:
+      return "\xEF\xBB\xBF";
+    case Encoding::kUtf16Le:
+      return "\xFF\xFE";
+    case Encoding::kUtf16Be:
+      return "\xFE\xFF";
+    default:
+      return {};
+  }
+}
+
+std::size_t BomLength(std::string_view bytes, Encoding encoding) {
+  const std::string_view bom = ByteOrderMark(encoding);
+  return !bom.empty() && bytes.starts_with(bom) ? bom.size() : 0;
+}
+
+DetectedEncoding DetectEncoding(std::string_view bytes) {
+  for (Encoding e : {Encoding::kUtf8, Encoding::kUtf16Le, Encoding::kUtf16Be}) {
+    if (BomLength(bytes, e) > 0) return {e, true};
+  }
+  return {IsValidUtf8(bytes) ? Encoding::kUtf8 : Encoding::kGb18030, false};
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    while (i + 8 <= n && (Load64(p + i) & kHighBits) == 0) i += 8;
+    if (i >= n) break;
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      if (c == 0xE0) lo = 0xA0;       // no overlong forms
+      else if (c == 0xED) hi = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      if (c == 0xF0) lo = 0x90;
+      else if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    if (i + len > n || p[i + 1] < lo || p[i + 1] > hi) return false;
+    for (std::size_t k = 2; k < len; ++k) {
+      if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+std::size_t ValidGb18030Prefix(std::string_view bytes) { return ScanGb18030(bytes, nullptr); }
+
+DecodeResult DecodeToGb18030(std::string_view bytes, Encoding from, std::string& storage) {
+  if (from != Encoding::kGb18030) return Transcode(bytes, from, storage);
+  DecodeResult result;
+  std::size_t lone_lf = 0;
+  const std::size_t valid = ScanGb18030(bytes, &lone_lf);
+  if (valid < bytes.size()) {
+    result.error.offset = valid;
+    result.error.line = CountLines(bytes, valid, from);
+    return result;
+  }
+  result.ok = true;
+  if (lone_lf == 0) {
+    result.text = bytes;  // nothing to change: no copy
+    return result;
+  }
+  storage.clear();
+  storage.reserve(bytes.size() + lone_lf);
+  AdviseLargeBuffer(storage.data(), storage.capacity());
+  AppendNormalised(storage, bytes);
+  result.text = storage;
+  return result;
+}
+
+EncodeStatus EncodeFromGb18030(std::string_view text, Encoding to, const ByteSink& sink,
+                               TextError* error) {
+  if (to == Encoding::kGb18030) {
+    return text.empty() || sink(text) ? EncodeStatus::kOk : EncodeStatus::kSinkFailed;
+  }
+  Iconv cd(to, Encoding::kGb18030);
+  if (!cd.ok()) {
+    if (error) *error = {1, 0, 0};
+    return EncodeStatus::kUnrepresentable;
+  }
+  // A GB18030 byte never becomes more than two bytes of output (UTF-8 and
+  // UTF-16 alike), so half the buffer's worth of input always fits.
+  std::string buffer(kChunk, '\0');
+  const char* in = text.data();
+  std::size_t in_left = text.size();
+  while (in_left > 0) {
+    char* out = buffer.data();
+    std::size_t out_left = buffer.size();
+    const int err = cd.Convert(in, in_left, out, out_left);
+    const std::size_t produced = buffer.size() - out_left;
+    if (produced > 0 && !sink(std::string_view(buffer.data(), produced))) {
+      return EncodeStatus::kSinkFailed;
+    }
+    if (err == 0 || err == E2BIG) continue;
+    if (error) {
+      const std::size_t offset = static_cast<std::size_t>(in - text.data());
+      error->offset = offset;
+      error->line = CountLines(text, offset, Encoding::kGb18030);
+      error->code_point = DecodeOne(text.substr(offset), Encoding::kGb18030);
+    }
+    return EncodeStatus::kUnrepresentable;
+  }
+  return EncodeStatus::kOk;
+}
+
+std::optional<TextError> FindUnrepresentable(std::string_view text, Encoding to) {
+  // Every valid GB18030 character has a form in GB18030 and in the Unicode
+  // encodings; only GBK can lack one.
+  if (to != Encoding::kGbk) return std::nullopt;
+  TextError error;
+  const EncodeStatus status =
+      EncodeFromGb18030(text, to, [](std::string_view) { return true; }, &error);
+  if (status == EncodeStatus::kUnrepresentable) return error;
+  return std::nullopt;
+}
+
+std::string FormatCodePoint(char32_t code_point) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(code_point));
+  return buf;
+}
+
+}  // namespace marvoset
