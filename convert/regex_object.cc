@@ -7,6 +7,11 @@
 #include "convert/regex_engine.h"
 
 namespace marvoset {
+namespace {
+
+constexpr std::size_t kMaxReplaceUnits = std::size_t{1} << 29;
+
+}  // namespace
 
 struct RegexObject::State {
   std::shared_ptr<const CompiledRegex> regex;  // null before Create or for an invalid pattern
@@ -196,6 +201,9 @@ Text RegexObject::Replace(std::string_view replacement) {
     out.append(s.subject16, copied, begin - copied);
     s.Expand(repl16, spans, &out);
     copied = static_cast<std::size_t>(spans[1]);
+    // $` and $' can make the result grow with the square of the subject;
+    // past a bound the call fails instead of exhausting memory.
+    if (out.size() > kMaxReplaceUnits) return Text();
   }
   out.append(s.subject16, copied, std::u16string::npos);
   return Utf16ToGb18030(out);
