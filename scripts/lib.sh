@@ -2,11 +2,15 @@
 
 repo_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
 
-# Installs every package of packages.txt that is not installed yet.
+# Installs every package of packages.txt that is not installed yet: those
+# before the first [group] line, and those of each group named.
+#   install_packages [GROUP...]
 install_packages() {
-  local root list missing=()
+  local root list missing=() groups=" $* "
   root=$(repo_root)
-  list=$(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/packages.txt")
+  list=$(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/packages.txt" |
+    awk -v groups="$groups" '/^\[.*\]$/ { group = substr($0, 2, length($0) - 2); next }
+      group == "" || index(groups, " " group " ") { print $1 }')
   for p in $list; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
