@@ -25,6 +25,17 @@ namespace {
 // entries costs one small piece.
 constexpr std::size_t kProbeChunk = 64 * 1024;
 
+// Offset of the CR of the first CR LF at or after `pos`; the text is known
+// to end with CR LF.
+std::size_t FindLineEnd(const char* data, std::size_t size, std::size_t pos) {
+  for (;;) {
+    const void* cr = std::memchr(data + pos, '\r', size - pos);
+    pos = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+    if (data[pos + 1] == '\n') return pos;
+    ++pos;
+  }
+}
+
 // An entry line starts with a key without either separator, the key
 // separator B, one or more ASCII digits and the field separator A; `a` is
 // the offset of the first A in the line.
@@ -37,6 +48,40 @@ bool IsEntryLine(std::string_view line, std::size_t a, const ConversionRule& rul
     if (key[i] < '0' || key[i] > '9') return false;
   }
   return true;
+}
+
+// Converts the lines of `data`, which ends with CR LF, in place. (Plain
+// memchr calls beat a hand-written byte scan here: keys are short, but
+// phrases are not.)
+void ConvertLines(char* data, std::size_t size, const ConversionRule& rule) {
+  const char a_sep = rule.field_separator;
+  const char b_sep = rule.key_separator;
+  bool in_body = false;  // inside the body of a multi-line phrase
+  std::size_t pos = 0;
+  while (pos < size) {
+    // The line runs up to the next CR LF; a lone CR or LF is part of it.
+    const std::size_t end = FindLineEnd(data, size, pos);
+    const std::string_view line(data + pos, end - pos);
+    const std::size_t a = line.find(a_sep);
+    const bool entry = IsEntryLine(line, a, rule);
+    if (in_body && !entry) {
+      pos = end + 2;
+      continue;  // body lines pass verbatim
+    }
+    in_body = entry && a + 1 == line.size();  // an entry with an empty phrase opens a body
+    char* const key_end = data + pos + (a == std::string_view::npos ? line.size() : a);
+    for (char* p = data + pos; p != key_end; ++p) {
+      p = static_cast<char*>(std::memchr(p, b_sep, static_cast<std::size_t>(key_end - p)));
+      if (p == nullptr) break;
+      *p = a_sep;
+    }
+    if (a != std::string_view::npos) data[pos + a] = b_sep;
+    pos = end + 2;
+  }
+}
+
+bool EndsWithLineBreak(std::string_view text) {
+  return text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
 }
 
 }  // namespace
@@ -61,48 +106,20 @@ bool ProbeList(std::string_view text, const ConversionRule& rule) {
 
 Text ConvertList(std::string_view text, const ConversionRule& rule) {
   if (!ProbeList(text, rule)) return Text();
-
-  const char a_sep = rule.field_separator;
-  const char b_sep = rule.key_separator;
   Text out;
-  const bool ends_with_break = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
   out.reserve(text.size() + 2);
   AdviseLargeBuffer(out.data(), out.capacity());
   out.assign(text);
-  if (!ends_with_break) out += "\r\n";
-
-  char* data = out.data();
-  const std::size_t size = out.size();
-  bool in_body = false;  // inside the body of a multi-line phrase
-  std::size_t pos = 0;
-  while (pos < size) {
-    // The line runs up to the next CR LF; a lone CR or LF is part of it.
-    std::size_t end = pos;
-    for (;;) {
-      const void* cr = std::memchr(data + end, '\r', size - end);
-      end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);  // a final CR LF exists
-      if (data[end + 1] == '\n') break;
-      ++end;
-    }
-    const std::string_view line(data + pos, end - pos);
-    const std::size_t a = line.find(a_sep);
-    const bool entry = IsEntryLine(line, a, rule);
-    if (in_body && !entry) {
-      pos = end + 2;
-      continue;  // body lines pass verbatim
-    }
-    in_body = entry && a + 1 == line.size();  // an entry with an empty phrase opens a body
-    const std::size_t key_end = a == std::string_view::npos ? line.size() : a;
-    for (char* p = data + pos; p != data + pos + key_end; ++p) {
-      p = static_cast<char*>(
-          std::memchr(p, b_sep, static_cast<std::size_t>(data + pos + key_end - p)));
-      if (p == nullptr) break;
-      *p = a_sep;
-    }
-    if (a != std::string_view::npos) data[pos + a] = b_sep;
-    pos = end + 2;
-  }
+  if (!EndsWithLineBreak(out)) out += "\r\n";
+  ConvertLines(out.data(), out.size(), rule);
   return out;
+}
+
+bool ConvertListInPlace(Text& text, const ConversionRule& rule) {
+  if (!ProbeList(text, rule)) return false;
+  if (!EndsWithLineBreak(text)) text += "\r\n";
+  ConvertLines(text.data(), text.size(), rule);
+  return true;
 }
 
 Text ConvertSogouToQq(std::string_view text) { return ConvertList(text, kSogouToQqRule); }

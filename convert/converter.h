@@ -40,6 +40,12 @@ bool ProbeList(std::string_view text, const ConversionRule& rule);
 // The converted list, or "" when the probe finds nothing.
 Text ConvertList(std::string_view text, const ConversionRule& rule);
 
+// The same conversion done in `text` itself, for lists too large to hold
+// twice: false, and `text` unchanged, when the probe finds nothing. A text
+// that lacks its final CR LF gets one appended, so keep two bytes of
+// capacity spare to avoid a reallocation.
+bool ConvertListInPlace(Text& text, const ConversionRule& rule);
+
 Text ConvertSogouToQq(std::string_view text);
 Text ConvertQqToSogou(std::string_view text);
 

@@ -23,6 +23,9 @@ class SogouToQqTest : public ::testing::TestWithParam<ConvertCase> {};
 
 TEST_P(SogouToQqTest, Converts) {
   EXPECT_EQ(ConvertSogouToQq(GetParam().input), GetParam().expected);
+  Text in_place = GetParam().input;
+  EXPECT_TRUE(ConvertListInPlace(in_place, kSogouToQqRule));
+  EXPECT_EQ(in_place, GetParam().expected);
 }
 
 const std::string kEntry = "e,1=x\r\n";  // makes the probe pass where a case needs it
@@ -90,6 +93,9 @@ TEST(ConverterTest, ProbeRejectsWhatIsNoListOfThatKind) {
   for (const std::string& text : not_lists) {
     EXPECT_EQ(ConvertSogouToQq(text), "");
     EXPECT_FALSE(ProbeList(text, kSogouToQqRule));
+    Text in_place = text;
+    EXPECT_FALSE(ConvertListInPlace(in_place, kSogouToQqRule));
+    EXPECT_EQ(in_place, text);
   }
   EXPECT_EQ(ConvertQqToSogou("a,1=x"), "");
 }
