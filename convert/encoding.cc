@@ -6,8 +6,12 @@
 #include <errno.h>
 #include <iconv.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -62,31 +66,9 @@ class Iconv {
 
 // ---------------------------------------------------------------- GB18030
 
-// Byte classes for the validator.
-enum : std::uint8_t { kAscii = 0, kLead = 1, kBad = 2 };
-enum : std::uint8_t { kTrailBad = 0, kTrail2 = 1, kTrailDigit = 2 };
-
-constexpr std::array<std::uint8_t, 256> MakeLeadTable() {
-  std::array<std::uint8_t, 256> t{};
-  for (int b = 0; b < 256; ++b) t[b] = b < 0x80 ? kAscii : (b == 0x80 || b == 0xFF) ? kBad : kLead;
-  return t;
-}
-constexpr std::array<std::uint8_t, 256> MakeTrailTable() {
-  std::array<std::uint8_t, 256> t{};
-  for (int b = 0; b < 256; ++b) {
-    if (b >= 0x30 && b <= 0x39) t[b] = kTrailDigit;
-    else if (b >= 0x40 && b <= 0xFE && b != 0x7F) t[b] = kTrail2;
-    else t[b] = kTrailBad;
-  }
-  return t;
-}
-constexpr auto kLeadTable = MakeLeadTable();
-constexpr auto kTrailTable = MakeTrailTable();
-
-// Whether the four-byte sequence at p (p[1] and p[3] are digits already
-// checked by the caller for p[1]) is one that the backend decodes: the BMP
-// range less two short runs the backend leaves unmapped, and the
-// supplementary planes.
+// Whether the four-byte sequence at p (p[0] a lead, p[1] a digit) is one
+// that the backend decodes: the BMP range less two short runs the backend
+// leaves unmapped, and the supplementary planes.
 bool ValidFourByte(const unsigned char* p) {
   if (p[2] < 0x81 || p[2] > 0xFE || p[3] < 0x30 || p[3] > 0x39) return false;
   const std::uint32_t linear =
@@ -98,58 +80,117 @@ bool ValidFourByte(const unsigned char* p) {
 }
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 
 inline std::uint64_t Load64(const unsigned char* p) {
   std::uint64_t w;
   std::memcpy(&w, p, sizeof w);
   return w;
 }
-// Non-zero when a byte of w equals b (exact for the lowest such byte only;
-// used only as a yes/no test).
-inline bool HasByte(std::uint64_t w, unsigned char b) {
-  const std::uint64_t x = w ^ (kOnes * b);
-  return ((x - kOnes) & ~x & kHighBits) != 0;
+
+// One bit per byte of a 64-byte block.
+struct BlockMasks {
+  std::uint64_t high;  // 0x80 and above
+  std::uint64_t lf;
+  std::uint64_t cr;
+  std::uint64_t odd;  // 0x80 or 0xFF: needs a closer look
+};
+
+inline BlockMasks ClassifyBlock(const unsigned char* p) {
+  BlockMasks m{0, 0, 0, 0};
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i x80 = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i xff = _mm_set1_epi8(static_cast<char>(0xFF));
+  for (int k = 0; k < 4; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const int shift = 16 * k;
+    auto bits = [](__m128i x) {
+      return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(x)));
+    };
+    m.high |= bits(v) << shift;
+    m.lf |= bits(_mm_cmpeq_epi8(v, lf)) << shift;
+    m.cr |= bits(_mm_cmpeq_epi8(v, cr)) << shift;
+    m.odd |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, x80), _mm_cmpeq_epi8(v, xff))) << shift;
+  }
+#else
+  for (int k = 0; k < 64; ++k) {
+    const std::uint64_t bit = std::uint64_t{1} << k;
+    const unsigned char c = p[k];
+    if (c >= 0x80) m.high |= bit;
+    if (c == '\n') m.lf |= bit;
+    if (c == '\r') m.cr |= bit;
+    if (c == 0x80 || c == 0xFF) m.odd |= bit;
+  }
+#endif
+  return m;
 }
 
 // Validates GB18030; returns the length of the valid prefix. Counts the LFs
-// that lack a CR before them in *lone_lf (when given).
+// that lack a CR before them in *lone_lf.
+//
+// Blocks of 64 bytes are checked with bit masks: in text of ASCII and
+// two-byte characters whose bytes are both 0x81..0xFE, every run of such
+// bytes that starts at a character boundary has even length, and a byte
+// after a non-ASCII run starts a new character. A run of odd length (its last
+// lead byte has an ASCII trail byte or starts a four-byte character), a byte
+// 0x80 or 0xFF, and invalid text send the block to the byte-by-byte parser.
+// The odd-run detection is the carry trick known from simdjson's escape
+// scanning, with the parity carried from block to block.
 std::size_t ScanGb18030(std::string_view bytes, std::size_t* lone_lf) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
+  constexpr std::uint64_t kEvenBits = 0x5555555555555555ull;
   std::size_t lone = 0;
   std::size_t i = 0;
+  std::uint64_t prev_lead = 0;  // the last block ended with a lead byte
+  std::uint64_t prev_cr = 0;    // the byte before the block is CR
   while (i < n) {
-    // Eight ASCII bytes without LF at a time.
-    while (i + 8 <= n) {
-      const std::uint64_t w = Load64(p + i);
-      if ((w & kHighBits) != 0 || HasByte(w, '\n')) break;
-      i += 8;
+    while (i + 64 <= n) {
+      const BlockMasks m = ClassifyBlock(p + i);
+      const std::uint64_t h = m.high;
+      const std::uint64_t start_edges = h & ~(h << 1);
+      const std::uint64_t even_start_mask = kEvenBits ^ prev_lead;
+      const std::uint64_t even_starts = start_edges & even_start_mask;
+      const std::uint64_t odd_starts = start_edges & ~even_start_mask;
+      const std::uint64_t even_carries = h + even_starts;
+      std::uint64_t odd_carries = h + odd_starts;
+      const bool ends_with_lead = odd_carries < h;  // the addition overflowed
+      odd_carries |= prev_lead;
+      // Bits just after runs of odd length: ASCII bytes taken as trail bytes.
+      const std::uint64_t odd_ends =
+          ((even_carries & ~h) & ~kEvenBits) | ((odd_carries & ~h) & kEvenBits);
+      if ((odd_ends | m.odd) != 0) break;
+      lone += static_cast<std::size_t>(std::popcount(m.lf & ~((m.cr << 1) | prev_cr)));
+      prev_lead = ends_with_lead ? 1 : 0;
+      prev_cr = m.cr >> 63;
+      i += 64;
     }
-    if (i >= n) break;
-    const unsigned char c = p[i];
-    switch (kLeadTable[c]) {
-      case kAscii:
+    // Byte by byte from the character boundary through at least one block.
+    i -= static_cast<std::size_t>(prev_lead);
+    const std::size_t stop = std::min(n, i + 64);
+    while (i < stop) {
+      const unsigned char c = p[i];
+      if (c < 0x80) {
         if (c == '\n' && (i == 0 || p[i - 1] != '\r')) ++lone;
         ++i;
         continue;
-      case kBad:
-        break;
-      default: {
-        if (i + 1 >= n) break;
-        const std::uint8_t t = kTrailTable[p[i + 1]];
-        if (t == kTrail2) {
-          i += 2;
-          continue;
-        }
-        if (t == kTrailDigit && i + 3 < n && ValidFourByte(p + i)) {
-          i += 4;
-          continue;
-        }
-        break;
       }
+      if (c == 0x80 || c == 0xFF || i + 1 >= n) break;
+      const unsigned char t = p[i + 1];
+      if ((t >= 0x40 && t <= 0xFE && t != 0x7F)) {
+        i += 2;
+        continue;
+      }
+      if (t >= 0x30 && t <= 0x39 && i + 3 < n && ValidFourByte(p + i)) {
+        i += 4;
+        continue;
+      }
+      break;
     }
-    break;  // invalid sequence at i
+    if (i < stop) break;  // invalid sequence at i
+    prev_lead = 0;
+    prev_cr = i > 0 && p[i - 1] == '\r' ? 1 : 0;
   }
   if (lone_lf) *lone_lf = lone;
   return i;
@@ -295,12 +336,16 @@ bool IsValidUtf8(std::string_view bytes) {
       len = 2;
     } else if (c >= 0xE0 && c <= 0xEF) {
       len = 3;
-      if (c == 0xE0) lo = 0xA0;       // no overlong forms
-      else if (c == 0xED) hi = 0x9F;  // no surrogates
+      if (c == 0xE0)
+        lo = 0xA0;  // no overlong forms
+      else if (c == 0xED)
+        hi = 0x9F;  // no surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
       len = 4;
-      if (c == 0xF0) lo = 0x90;
-      else if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+      if (c == 0xF0)
+        lo = 0x90;
+      else if (c == 0xF4)
+        hi = 0x8F;  // nothing above U+10FFFF
     } else {
       return false;
     }
@@ -378,8 +423,8 @@ std::optional<TextError> FindUnrepresentable(std::string_view text, Encoding to)
   // encodings; only GBK can lack one.
   if (to != Encoding::kGbk) return std::nullopt;
   TextError error;
-  const EncodeStatus status =
-      EncodeFromGb18030(text, to, [](std::string_view) { return true; }, &error);
+  const EncodeStatus status = EncodeFromGb18030(
+      text, to, [](std::string_view) { return true; }, &error);
   if (status == EncodeStatus::kUnrepresentable) return error;
   return std::nullopt;
 }

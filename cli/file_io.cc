@@ -1,0 +1,204 @@
+#include "cli/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include "convert/memory_hints.h"
+
+namespace marvoset::cli {
+namespace fs = std::filesystem;
+
+namespace {
+constexpr std::size_t kReadChunk = 4 << 20;
+}
+
+std::string ErrnoText(int err) {
+  std::string text = std::strerror(err);
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
+}
+
+bool InputBytes::ReadFile(const std::string& path, std::string& error) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (ec) {
+    error = ec.message();
+    return false;
+  }
+  if (fs::is_directory(status)) {
+    error = ErrnoText(EISDIR);
+    return false;
+  }
+  Release();
+  std::size_t hint = 0;
+  if (fs::is_regular_file(status)) {
+    const auto size = fs::file_size(path, ec);
+    if (!ec) hint = static_cast<std::size_t>(size);
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    error = ErrnoText(errno ? errno : EIO);
+    return false;
+  }
+  const bool ok = ReadAll(file, hint, error);
+  std::fclose(file);
+  return ok;
+}
+
+bool InputBytes::ReadStream(std::FILE* stream, std::string& error) {
+  Release();
+  return ReadAll(stream, 0, error);
+}
+
+bool InputBytes::ReadAll(std::FILE* stream, std::size_t size_hint, std::string& error) {
+  // One read for a file of known size (plus one to see its end); otherwise
+  // the buffer doubles as it fills.
+  std::size_t capacity = size_hint > 0 ? size_hint + 1 : kReadChunk;
+  data_ = std::make_unique_for_overwrite<char[]>(capacity);
+  AdviseLargeBuffer(data_.get(), capacity);
+  size_ = 0;
+  for (;;) {
+    if (size_ == capacity) {
+      const std::size_t grown = capacity * 2;
+      auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+      AdviseLargeBuffer(bigger.get(), grown);
+      std::memcpy(bigger.get(), data_.get(), size_);
+      data_ = std::move(bigger);
+      capacity = grown;
+    }
+    errno = 0;
+    const std::size_t got = std::fread(data_.get() + size_, 1, capacity - size_, stream);
+    size_ += got;
+    if (got == 0 || size_ < capacity) {
+      if (std::ferror(stream)) {
+        error = ErrnoText(errno ? errno : EIO);
+        Release();
+        return false;
+      }
+      if (std::feof(stream)) return true;
+    }
+  }
+}
+
+Output::~Output() { Discard(); }
+
+bool Output::OpenFile(const std::string& path, std::string& error) {
+  std::error_code ec;
+  fs::path target = path;
+  // Write through a symbolic link to the file it names, keeping the link.
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    const fs::path resolved = fs::canonical(target, ec);
+    if (!ec) target = resolved;
+  }
+  const fs::file_status status = fs::status(target, ec);
+  const bool exists = !ec && fs::exists(status);
+  if (exists && fs::is_directory(status)) {
+    error = ErrnoText(EISDIR);
+    return false;
+  }
+  owns_file_ = true;
+  if (exists && !fs::is_regular_file(status)) {
+    // A device or a pipe: no temporary file can stand in for it.
+    errno = 0;
+    file_ = std::fopen(target.string().c_str(), "wb");
+    if (!file_) {
+      error = ErrnoText(errno ? errno : EIO);
+      return false;
+    }
+    return true;
+  }
+
+  // A new file beside the target, created exclusively under a random name.
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::random_device random;
+  int err = EEXIST;
+  for (int attempt = 0; attempt < 100 && !file_ && err == EEXIST; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+    std::string name(1, '.');
+    name += target.filename().string();
+    name += ".tmp-";
+    name += suffix;
+    const fs::path temp = dir / name;
+    errno = 0;
+    file_ = std::fopen(temp.string().c_str(), "wbx");
+    err = errno;
+    if (file_) temp_path_ = temp.string();
+  }
+  if (!file_) {
+    error = ErrnoText(err ? err : EIO);
+    return false;
+  }
+  target_path_ = target.string();
+  // The replacement keeps the permissions of the file it replaces; a new
+  // file gets those of a newly created file (set by the process's umask).
+  if (exists) fs::permissions(temp_path_, status.permissions(), ec);
+  return true;
+}
+
+void Output::OpenStream(std::FILE* stream) {
+  file_ = stream;
+  owns_file_ = false;
+}
+
+bool Output::Write(std::string_view bytes, std::string& error) {
+  if (!file_) {
+    error = ErrnoText(EBADF);
+    return false;
+  }
+  errno = 0;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    error = ErrnoText(errno ? errno : EIO);
+    return false;
+  }
+  return true;
+}
+
+bool Output::Commit(std::string& error) {
+  if (!file_) {
+    error = ErrnoText(EBADF);
+    return false;
+  }
+  errno = 0;
+  bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
+  int err = errno;
+  if (owns_file_) {
+    if (std::fclose(file_) != 0 && ok) {
+      ok = false;
+      err = errno;
+    }
+  }
+  file_ = nullptr;
+  if (!ok) {
+    error = ErrnoText(err ? err : EIO);
+    Discard();
+    return false;
+  }
+  if (!temp_path_.empty()) {
+    std::error_code ec;
+    fs::rename(temp_path_, target_path_, ec);
+    if (ec) {
+      error = ec.message();
+      Discard();
+      return false;
+    }
+    temp_path_.clear();
+  }
+  return true;
+}
+
+void Output::Discard() {
+  if (file_ && owns_file_) std::fclose(file_);
+  file_ = nullptr;
+  if (!temp_path_.empty()) {
+    std::error_code ec;
+    fs::remove(temp_path_, ec);
+    temp_path_.clear();
+  }
+}
+
+}  // namespace marvoset::cli
