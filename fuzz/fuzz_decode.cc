@@ -41,12 +41,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const DecodeResult redecoded = DecodeToGb18030(encoded, detected.encoding, again);
   if (!redecoded.ok || redecoded.text != text) std::abort();
   // Where the input needed no line-break change, encoding gives its bytes back.
-  if (text.size() == storage.size() || text.data() == body.data()) {
-    bool lone_lf = false;
-    for (std::size_t i = 0; i < body.size(); ++i) {
-      if (body[i] == '\n' && (i == 0 || body[i - 1] != '\r')) lone_lf = true;
-    }
-    if (!lone_lf && encoded != body) std::abort();
+  // Line breaks are characters, so UTF-16 is read a unit at a time.
+  const bool utf16 =
+      detected.encoding == Encoding::kUtf16Le || detected.encoding == Encoding::kUtf16Be;
+  const std::size_t step = utf16 ? 2 : 1;
+  auto unit = [&](std::size_t i) -> unsigned {
+    if (!utf16) return static_cast<unsigned char>(body[i]);
+    const auto lo =
+        static_cast<unsigned char>(body[detected.encoding == Encoding::kUtf16Le ? i : i + 1]);
+    const auto hi =
+        static_cast<unsigned char>(body[detected.encoding == Encoding::kUtf16Le ? i + 1 : i]);
+    return lo | (hi << 8);
+  };
+  bool lone_lf = false;
+  for (std::size_t i = 0; i + step <= body.size(); i += step) {
+    if (unit(i) == '\n' && (i == 0 || unit(i - step) != '\r')) lone_lf = true;
   }
+  if (!lone_lf && encoded != body) std::abort();
   return 0;
 }
