@@ -1,6 +1,7 @@
 // RegexObject over the engine of regex_engine.h; see regex_object.h.
 #include "convert/regex_object.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "convert/codec.h"
@@ -105,9 +106,11 @@ struct RegexObject::State {
     const int groups = regex->GroupCount();
     const std::size_t n = replacement.size();
     for (std::size_t i = 0; i < n; ++i) {
-      const char16_t c = replacement[i];
-      if (c != u'$' || i + 1 == n) {
-        *out += c;
+      if (replacement[i] != u'$' || i + 1 == n) {
+        // Copy up to the next $ in one go.
+        const std::size_t next = std::min(replacement.find(u'$', i + 1), n);
+        out->append(replacement.substr(i, next - i));
+        i = next - 1;
         continue;
       }
       const char16_t d = replacement[i + 1];

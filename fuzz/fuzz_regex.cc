@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                replacement.find("$'") != std::string::npos)) {
     replacement.resize(std::min<std::size_t>(replacement.size(), 8));
   }
+  // Likewise an empty pattern with a long replacement: one copy per character.
+  if (subject.size() * replacement.size() > (1u << 20)) replacement.resize(64);
 
   RegexObject re;
   const bool ok = re.Create(pattern, subject, (flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0);
