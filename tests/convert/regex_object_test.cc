@@ -147,6 +147,20 @@ TEST(RegexObjectTest, RunawayPatternFails) {
   }
 }
 
+// Found by fuzzing: an empty pattern over a long subject with a long
+// replacement, one expansion per character.
+TEST(RegexObjectTest, EmptyPatternWithLongReplacement) {
+  const std::string subject(3000, 'x');
+  const std::string replacement = std::string(500, 'r') + "$&" + std::string(500, 's') + "$";
+  RegexObject re;
+  ASSERT_TRUE(re.Create("", subject));
+  std::string expected;
+  const std::string piece = std::string(500, 'r') + std::string(500, 's') + "$";
+  for (char c : subject) expected += piece + c;
+  expected += piece;
+  EXPECT_EQ(re.Replace(replacement), expected);
+}
+
 struct ReplaceCase {
   const char* name;
   std::string pattern;
