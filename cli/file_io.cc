@@ -6,6 +6,7 @@
 #include <random>
 #include <system_error>
 
+#include "cli/file_system.h"
 #include "convert/memory_hints.h"
 
 namespace marvoset::cli {
@@ -23,7 +24,8 @@ std::string ErrnoText(int err) {
 
 bool InputBytes::ReadFile(const std::string& path, std::string& error) {
   std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
+  const fs::path native = NativePath(path);
+  const fs::file_status status = fs::status(native, ec);
   if (ec) {
     error = ec.message();
     return false;
@@ -35,11 +37,11 @@ bool InputBytes::ReadFile(const std::string& path, std::string& error) {
   Release();
   std::size_t hint = 0;
   if (fs::is_regular_file(status)) {
-    const auto size = fs::file_size(path, ec);
+    const auto size = fs::file_size(native, ec);
     if (!ec) hint = static_cast<std::size_t>(size);
   }
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenPath(native, "rb");
   if (!file) {
     error = ErrnoText(errno ? errno : EIO);
     return false;
@@ -51,6 +53,7 @@ bool InputBytes::ReadFile(const std::string& path, std::string& error) {
 
 bool InputBytes::ReadStream(std::FILE* stream, std::string& error) {
   Release();
+  UseBinaryMode(stream);
   return ReadAll(stream, 0, error);
 }
 
@@ -88,7 +91,7 @@ Output::~Output() { Discard(); }
 
 bool Output::OpenFile(const std::string& path, std::string& error) {
   std::error_code ec;
-  fs::path target = path;
+  fs::path target = NativePath(path);
   // Write through a symbolic link to the file it names, keeping the link.
   if (fs::is_symlink(fs::symlink_status(target, ec))) {
     const fs::path resolved = fs::canonical(target, ec);
@@ -104,7 +107,7 @@ bool Output::OpenFile(const std::string& path, std::string& error) {
   if (exists && !fs::is_regular_file(status)) {
     // A device or a pipe: no temporary file can stand in for it.
     errno = 0;
-    file_ = std::fopen(target.string().c_str(), "wb");
+    file_ = OpenPath(target, "wb");
     if (!file_) {
       error = ErrnoText(errno ? errno : EIO);
       return false;
@@ -119,21 +122,21 @@ bool Output::OpenFile(const std::string& path, std::string& error) {
   for (int attempt = 0; attempt < 100 && !file_ && err == EEXIST; ++attempt) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-    std::string name(1, '.');
-    name += target.filename().string();
+    fs::path name = ".";
+    name += target.filename();
     name += ".tmp-";
     name += suffix;
     const fs::path temp = dir / name;
     errno = 0;
-    file_ = std::fopen(temp.string().c_str(), "wbx");
+    file_ = CreateNewFile(temp);
     err = errno;
-    if (file_) temp_path_ = temp.string();
+    if (file_) temp_path_ = temp;
   }
   if (!file_) {
     error = ErrnoText(err ? err : EIO);
     return false;
   }
-  target_path_ = target.string();
+  target_path_ = target;
   // The replacement keeps the permissions of the file it replaces; a new
   // file gets those of a newly created file (set by the process's umask).
   if (exists) fs::permissions(temp_path_, status.permissions(), ec);
@@ -141,6 +144,7 @@ bool Output::OpenFile(const std::string& path, std::string& error) {
 }
 
 void Output::OpenStream(std::FILE* stream) {
+  UseBinaryMode(stream);
   file_ = stream;
   owns_file_ = false;
 }
@@ -179,10 +183,7 @@ bool Output::Commit(std::string& error) {
     return false;
   }
   if (!temp_path_.empty()) {
-    std::error_code ec;
-    fs::rename(temp_path_, target_path_, ec);
-    if (ec) {
-      error = ec.message();
+    if (!MoveIntoPlace(temp_path_, target_path_, error)) {
       Discard();
       return false;
     }

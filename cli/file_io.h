@@ -1,9 +1,10 @@
 // Whole-file input and all-or-nothing output for marvoset-convert, on the
-// C and C++ standard libraries only.
+// C and C++ standard libraries and a few platform calls (file_system.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,8 +60,8 @@ class Output {
  private:
   std::FILE* file_ = nullptr;
   bool owns_file_ = false;
-  std::string temp_path_;    // "" when writing in place
-  std::string target_path_;  // where the temporary file goes on Commit
+  std::filesystem::path temp_path_;    // empty when writing in place
+  std::filesystem::path target_path_;  // where the temporary file goes on Commit
 };
 
 // The text of errno value `err` (strerror, without a trailing period).

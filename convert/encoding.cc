@@ -1,10 +1,7 @@
 // File encodings: detection, strict decoding into GB18030 and strict encoding
-// out of it; see encoding.h. iconv is the transcoding backend; validation of
-// UTF-8 and GB18030 and the line-break handling are done here.
+// out of it; see encoding.h. The transcoder (transcoder.h) converts;
+// validation of UTF-8 and GB18030 and the line-break handling are done here.
 #include "convert/encoding.h"
-
-#include <errno.h>
-#include <iconv.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -17,13 +14,14 @@
 #include <cstring>
 
 #include "convert/memory_hints.h"
+#include "convert/transcoder.h"
 
 namespace marvoset {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;  // transcoding buffer
 
-const char* IconvName(Encoding encoding) {
+const char* NameOf(Encoding encoding) {
   switch (encoding) {
     case Encoding::kUtf8:
       return "UTF-8";
@@ -38,31 +36,6 @@ const char* IconvName(Encoding encoding) {
   }
   return "GB18030";
 }
-
-// An iconv descriptor that closes itself.
-class Iconv {
- public:
-  Iconv(Encoding to, Encoding from) : cd_(iconv_open(IconvName(to), IconvName(from))) {}
-  ~Iconv() {
-    if (ok()) iconv_close(cd_);
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  // Converts as much as fits; returns 0 or the errno value that stopped it.
-  int Convert(const char*& in, std::size_t& in_left, char*& out, std::size_t& out_left) {
-    char* src = const_cast<char*>(in);
-    const std::size_t rc = iconv(cd_, &src, &in_left, &out, &out_left);
-    const int err = rc == static_cast<std::size_t>(-1) ? errno : 0;
-    in = src;
-    return err;
-  }
-  void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
-
- private:
-  iconv_t cd_;
-};
 
 // ---------------------------------------------------------------- GB18030
 
@@ -232,7 +205,7 @@ void AppendNormalised(std::string& out, std::string_view chunk) {
 // Decodes one character of `from` at the start of `bytes` into a code point,
 // or returns 0 when it is not a valid character.
 char32_t DecodeOne(std::string_view bytes, Encoding from) {
-  Iconv cd(Encoding::kUtf16Le, from);
+  Transcoder cd(Encoding::kUtf16Le, from);
   if (!cd.ok()) return 0;
   for (std::size_t len = 1; len <= std::min<std::size_t>(4, bytes.size()); ++len) {
     const char* in = bytes.data();
@@ -240,7 +213,8 @@ char32_t DecodeOne(std::string_view bytes, Encoding from) {
     char buf[8];
     char* out = buf;
     std::size_t out_left = sizeof buf;
-    if (cd.Convert(in, in_left, out, out_left) == 0 && in_left == 0 && out != buf) {
+    if (cd.Convert(in, in_left, out, out_left) == TranscodeStatus::kOk && in_left == 0 &&
+        out != buf) {
       const auto* u = reinterpret_cast<const unsigned char*>(buf);
       const char32_t first = static_cast<char32_t>(u[0] | (u[1] << 8));
       if (first >= 0xD800 && first <= 0xDBFF && out - buf >= 4) {
@@ -262,7 +236,7 @@ DecodeResult Transcode(std::string_view bytes, Encoding from, std::string& stora
   // No encoding grows more than twice into GB18030 (line breaks included).
   storage.reserve(bytes.size() * 2 + 16);
   AdviseLargeBuffer(storage.data(), storage.capacity());
-  Iconv cd(Encoding::kGb18030, from);
+  Transcoder cd(Encoding::kGb18030, from);
   if (!cd.ok()) {
     result.error = {1, 0, 0};
     return result;
@@ -273,14 +247,15 @@ DecodeResult Transcode(std::string_view bytes, Encoding from, std::string& stora
   while (in_left > 0) {
     char* out = buffer.data();
     std::size_t out_left = buffer.size();
-    const int err = cd.Convert(in, in_left, out, out_left);
+    const TranscodeStatus status = cd.Convert(in, in_left, out, out_left);
     AppendNormalised(storage, std::string_view(buffer.data(), buffer.size() - out_left));
-    if (err == 0 || err == E2BIG) continue;
-    // EILSEQ: invalid, or valid but without a GB18030 form; EINVAL: cut short.
+    if (status == TranscodeStatus::kOk || status == TranscodeStatus::kOutputFull) continue;
+    // kInvalid: invalid, or valid but without a GB18030 form; kIncomplete: cut short.
     const std::size_t offset = static_cast<std::size_t>(in - bytes.data());
     result.error.offset = offset;
     result.error.line = CountLines(bytes, offset, from);
-    result.error.code_point = err == EILSEQ ? DecodeOne(bytes.substr(offset), from) : 0;
+    result.error.code_point =
+        status == TranscodeStatus::kInvalid ? DecodeOne(bytes.substr(offset), from) : 0;
     storage.clear();
     return result;
   }
@@ -291,7 +266,7 @@ DecodeResult Transcode(std::string_view bytes, Encoding from, std::string& stora
 
 }  // namespace
 
-std::string_view EncodingName(Encoding encoding) { return IconvName(encoding); }
+std::string_view EncodingName(Encoding encoding) { return NameOf(encoding); }
 
 std::string_view ByteOrderMark(Encoding encoding) {
   switch (encoding) {
@@ -388,7 +363,7 @@ EncodeStatus EncodeFromGb18030(std::string_view text, Encoding to, const ByteSin
   if (to == Encoding::kGb18030) {
     return text.empty() || sink(text) ? EncodeStatus::kOk : EncodeStatus::kSinkFailed;
   }
-  Iconv cd(to, Encoding::kGb18030);
+  Transcoder cd(to, Encoding::kGb18030);
   if (!cd.ok()) {
     if (error) *error = {1, 0, 0};
     return EncodeStatus::kUnrepresentable;
@@ -401,12 +376,12 @@ EncodeStatus EncodeFromGb18030(std::string_view text, Encoding to, const ByteSin
   while (in_left > 0) {
     char* out = buffer.data();
     std::size_t out_left = buffer.size();
-    const int err = cd.Convert(in, in_left, out, out_left);
+    const TranscodeStatus status = cd.Convert(in, in_left, out, out_left);
     const std::size_t produced = buffer.size() - out_left;
     if (produced > 0 && !sink(std::string_view(buffer.data(), produced))) {
       return EncodeStatus::kSinkFailed;
     }
-    if (err == 0 || err == E2BIG) continue;
+    if (status == TranscodeStatus::kOk || status == TranscodeStatus::kOutputFull) continue;
     if (error) {
       const std::size_t offset = static_cast<std::size_t>(in - text.data());
       error->offset = offset;

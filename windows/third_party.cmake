@@ -55,3 +55,11 @@ if(MARVOSET_TESTS)
   # find_package(GTest) in the test folders then takes these targets.
   set(GTest_DIR "${CMAKE_CURRENT_LIST_DIR}/cmake" CACHE PATH "" FORCE)
 endif()
+
+# CLI11 is header-only: the host's headers serve the cross build too, seen
+# through a folder of their own since /usr/include as a whole must not be
+# searched (its C library headers are not mingw-w64's).
+set(MARVOSET_CLI11_INCLUDE_DIR "${CMAKE_BINARY_DIR}/_deps/cli11/include")
+file(MAKE_DIRECTORY "${MARVOSET_CLI11_INCLUDE_DIR}")
+file(CREATE_LINK /usr/include/CLI "${MARVOSET_CLI11_INCLUDE_DIR}/CLI" SYMBOLIC)
+set(CLI11_DIR "${CMAKE_CURRENT_LIST_DIR}/cmake" CACHE PATH "" FORCE)

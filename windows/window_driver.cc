@@ -437,6 +437,40 @@ std::vector<Case> Cases() {
 
 }  // namespace
 
+// The application icon: marvoset.exe carries icon group 1 (what Explorer,
+// the task bar and the window's caption show) with a 16, a 32 and a 48 pixel
+// image, each of them a resource of its own. The running window's icons are
+// not checked: under Wine another process reads neither them (WM_GETICON
+// answers 0) nor the class's (GetClassLongPtrW with GCLP_HICON and
+// GCLP_HICONSM fails with ERROR_INVALID_HANDLE), where Windows gives both.
+void CheckIcons(const wchar_t* exe) {
+  const HMODULE module =
+      LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  Check(module != nullptr, "marvoset.exe loads as a resource file");
+  if (module == nullptr) return;
+  const HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+  Check(group != nullptr, "marvoset.exe has icon group 1");
+  const auto* data =
+      group ? static_cast<const BYTE*>(LockResource(LoadResource(module, group))) : nullptr;
+  const DWORD data_size = group ? SizeofResource(module, group) : 0;
+  // The group: a 6-byte header (reserved, type 1, count), then 14-byte
+  // entries (width, height, colours, reserved, planes, bits, bytes, id).
+  const int count = data && data_size >= 6 ? data[4] | data[5] << 8 : 0;
+  for (int size : {16, 32, 48}) {
+    bool found = false;
+    for (int i = 0; i < count && 6 + 14 * (i + 1) <= static_cast<int>(data_size); ++i) {
+      const BYTE* entry = data + 6 + 14 * i;
+      if (entry[0] != size || entry[1] != size) continue;
+      const int id = entry[12] | entry[13] << 8;
+      const HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON);
+      found = image != nullptr && SizeofResource(module, image) > 0;
+    }
+    Check(found,
+          "icon group 1 has a " + std::to_string(size) + "x" + std::to_string(size) + " image");
+  }
+  FreeLibrary(module);
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::printf("usage: window_driver PATH\\marvoset.exe\n");
@@ -455,14 +489,21 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   CheckLayout(p);
+  CheckIcons(argv[1]);
   CheckFocusOrder(p);
   for (const Case& c : Cases()) RunCase(p, c);
 
   // A box the program writes reads back through the rich edit as written.
   SetForegroundWindow(p.window);
   SetFocus(p.control[kQqBox]);
+  // On a loaded machine the last message box may still be going away: wait
+  // until the window is in front again, or the key would go elsewhere.
+  for (int i = 0; i < 100 && GetForegroundWindow() != p.window; ++i) {
+    Sleep(100);
+    SetForegroundWindow(p.window);
+  }
   PressKey(VK_ESCAPE, false);
-  Check(WaitForSingleObject(p.process.hProcess, 10000) == WAIT_OBJECT_0, "Esc closes the window");
+  Check(WaitForSingleObject(p.process.hProcess, 30000) == WAIT_OBJECT_0, "Esc closes the window");
   DWORD status = 1;
   GetExitCodeProcess(p.process.hProcess, &status);
   Check(status == 0, "exit status 0, got " + std::to_string(status));

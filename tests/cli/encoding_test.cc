@@ -2,12 +2,12 @@
 #include "convert/encoding.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "convert/transcoder.h"
 #include "tests/cli/test_util.h"
 
 namespace marvoset {
@@ -18,19 +18,19 @@ using testing::Utf16Bytes;
 using testing::Utf8Bytes;
 
 // Whether the backend decodes `bytes` as exactly one whole text.
-bool BackendDecodes(iconv_t cd, std::string_view bytes) {
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(bytes.data());
+bool BackendDecodes(Transcoder& cd, std::string_view bytes) {
+  cd.Reset();
+  const char* in = bytes.data();
   std::size_t in_left = bytes.size();
   char buf[64];
   char* out = buf;
   std::size_t out_left = sizeof buf;
-  return iconv(cd, &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1) && in_left == 0;
+  return cd.Convert(in, in_left, out, out_left) == TranscodeStatus::kOk && in_left == 0;
 }
 
 // Reference: a byte-by-byte GB18030 parse with the backend deciding each
 // character; returns the valid prefix length.
-std::size_t ReferencePrefix(iconv_t cd, std::string_view s) {
+std::size_t ReferencePrefix(Transcoder& cd, std::string_view s) {
   std::size_t i = 0;
   while (i < s.size()) {
     bool ok = false;
@@ -82,8 +82,8 @@ TEST(DetectEncoding, ValidUtf8IsUtf8ElseGb18030) {
 }
 
 TEST(IsValidUtf8, AgreesWithTheBackend) {
-  iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
-  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  Transcoder cd(Encoding::kUtf16Le, Encoding::kUtf8);
+  ASSERT_TRUE(cd.ok());
   const std::vector<std::string> cases = {"",
                                           "abc",
                                           "\xC2\x80",
@@ -120,12 +120,11 @@ TEST(IsValidUtf8, AgreesWithTheBackend) {
       }
     }
   }
-  iconv_close(cd);
 }
 
 TEST(ValidGb18030Prefix, EverySequenceAgreesWithTheBackend) {
-  iconv_t cd = iconv_open("UTF-16LE", "GB18030");
-  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  Transcoder cd(Encoding::kUtf16Le, Encoding::kGb18030);
+  ASSERT_TRUE(cd.ok());
   for (int a = 0; a <= 0xFF; ++a) {
     const std::string one(1, static_cast<char>(a));
     ASSERT_EQ(ValidGb18030Prefix(one) == 1, BackendDecodes(cd, one)) << a;
@@ -149,14 +148,13 @@ TEST(ValidGb18030Prefix, EverySequenceAgreesWithTheBackend) {
     }
   }
   EXPECT_GT(valid_four, 1000000);
-  iconv_close(cd);
 }
 
 // The block scanner against a byte-by-byte reference, on long texts of
 // mostly valid characters with the odd invalid byte, at every alignment.
 TEST(ValidGb18030Prefix, LongTextsAgreeWithTheReference) {
-  iconv_t cd = iconv_open("UTF-16LE", "GB18030");
-  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  Transcoder cd(Encoding::kUtf16Le, Encoding::kGb18030);
+  ASSERT_TRUE(cd.ok());
   std::mt19937 rng(42);
   for (int round = 0; round < 3000; ++round) {
     std::string s;
@@ -196,7 +194,6 @@ TEST(ValidGb18030Prefix, LongTextsAgreeWithTheReference) {
       ASSERT_EQ(r.error.offset, expected);
     }
   }
-  iconv_close(cd);
 }
 
 TEST(DecodeToGb18030, Gb18030WithCrLfIsNotCopied) {
@@ -317,8 +314,8 @@ TEST(DecodeToGb18030, GbkAcceptsGbkOnly) {
 }
 
 TEST(DecodeToGb18030, EveryGbkCharacterSurvivesTheRoundTrip) {
-  iconv_t cd = iconv_open("UTF-16LE", "GBK");
-  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  Transcoder cd(Encoding::kUtf16Le, Encoding::kGbk);
+  ASSERT_TRUE(cd.ok());
   std::string gbk;
   for (int a = 0x81; a <= 0xFE; ++a) {
     for (int b = 0x40; b <= 0xFE; ++b) {
@@ -326,7 +323,6 @@ TEST(DecodeToGb18030, EveryGbkCharacterSurvivesTheRoundTrip) {
       if (BackendDecodes(cd, two)) gbk += two;
     }
   }
-  iconv_close(cd);
   std::string storage;
   const DecodeResult r = DecodeToGb18030(gbk, Encoding::kGbk, storage);
   ASSERT_TRUE(r.ok);

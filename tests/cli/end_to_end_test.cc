@@ -27,9 +27,21 @@ using testing::WriteFile;
 
 std::string Binary() {
   const char* env = std::getenv("MARVOSET_CONVERT");
-  return env && *env ? env : MARVOSET_CONVERT_DEFAULT;
+  const std::string path = env && *env ? env : MARVOSET_CONVERT_DEFAULT;
+#if defined(_WIN32)
+  // CMake names the binary by its build-host path ("/work/..."); Windows
+  // resolves such a path on the current drive (under Wine the drive that
+  // maps the host's root).
+  return std::filesystem::absolute(path).make_preferred().string();
+#else
+  return path;
+#endif
 }
 
+#if defined(_WIN32)
+// For cmd.exe: double quotes (no argument here holds one).
+std::string ShellQuote(const std::string& s) { return '"' + s + '"'; }
+#else
 std::string ShellQuote(const std::string& s) {
   std::string out = "'";
   for (char c : s) {
@@ -40,6 +52,7 @@ std::string ShellQuote(const std::string& s) {
   }
   return out + "'";
 }
+#endif
 
 struct Proc {
   int status = -1;
@@ -58,6 +71,11 @@ class EndToEnd : public ::testing::Test {
     if (stdin_path.empty()) WriteFile(in, "");
     const std::string out = io_dir_ / "stdout", err = io_dir_ / "stderr";
     command += " <" + ShellQuote(in) + " >" + ShellQuote(out) + " 2>" + ShellQuote(err);
+#if defined(_WIN32)
+    // cmd.exe drops the first and the last quote of a command line that
+    // starts with one; an outer pair keeps the quoting inside intact.
+    command = '"' + command + '"';
+#endif
     const int raw = std::system(command.c_str());
     Proc p;
 #if defined(_WIN32)
