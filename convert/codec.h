@@ -7,7 +7,7 @@
 // after it; encoding turns such a surrogate back into that byte. What GB18030
 // cannot represent (any other lone surrogate, and the few private-use code
 // points that GB18030-2022 no longer maps) encodes as U+FFFD. The conversion
-// itself is done by the platform backend (iconv here).
+// itself is done by the platform backend (iconv on Linux, the Win32 API on Windows).
 #pragma once
 
 #include <string>

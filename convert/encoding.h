@@ -10,7 +10,7 @@
 //
 // Lines are counted from 1 at every LF; offsets are 0-based byte offsets in
 // the bytes given. The conversion itself is done by the platform backend
-// (iconv here); validation and line-break handling are our own.
+// (iconv on Linux, the Win32 API on Windows); validation and line-break handling are our own.
 #pragma once
 
 #include <cstddef>
