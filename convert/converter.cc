@@ -12,6 +12,8 @@
 #include "convert/converter.h"
 
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "convert/memory_hints.h"
 #include "convert/regex_object.h"
@@ -80,6 +82,41 @@ void ConvertLines(char* data, std::size_t size, const ConversionRule& rule) {
   }
 }
 
+// Lists of this size or more are converted by two threads.
+constexpr std::size_t kParallelBytes = 16u << 20;
+
+// ConvertLines, split between two threads for a large list. The second
+// part starts at an entry line after the middle: from an entry line on, the
+// conversion does not depend on the lines before it. The lines between the
+// middle and that entry line (a multi-line phrase's body, say) go with the
+// first part, so they are handled with the state that part ends in.
+void ConvertAllLines(char* data, std::size_t size, const ConversionRule& rule) {
+  if (size < kParallelBytes || std::thread::hardware_concurrency() < 2) {
+    ConvertLines(data, size, rule);
+    return;
+  }
+  std::size_t start = FindLineEnd(data, size, size / 2) + 2;
+  while (start < size) {
+    const std::size_t end = FindLineEnd(data, size, start);
+    const std::string_view line(data + start, end - start);
+    if (IsEntryLine(line, line.find(rule.field_separator), rule)) break;
+    start = end + 2;
+  }
+  if (start >= size) {
+    ConvertLines(data, size, rule);
+    return;
+  }
+  std::thread second;
+  try {
+    second = std::thread([=, &rule] { ConvertLines(data + start, size - start, rule); });
+  } catch (const std::system_error&) {
+    ConvertLines(data, size, rule);  // no thread to be had: one does it all
+    return;
+  }
+  ConvertLines(data, start, rule);
+  second.join();
+}
+
 bool EndsWithLineBreak(std::string_view text) {
   return text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
 }
@@ -111,14 +148,14 @@ Text ConvertList(std::string_view text, const ConversionRule& rule) {
   AdviseLargeBuffer(out.data(), out.capacity());
   out.assign(text);
   if (!EndsWithLineBreak(out)) out += "\r\n";
-  ConvertLines(out.data(), out.size(), rule);
+  ConvertAllLines(out.data(), out.size(), rule);
   return out;
 }
 
 bool ConvertListInPlace(Text& text, const ConversionRule& rule) {
   if (!ProbeList(text, rule)) return false;
   if (!EndsWithLineBreak(text)) text += "\r\n";
-  ConvertLines(text.data(), text.size(), rule);
+  ConvertAllLines(text.data(), text.size(), rule);
   return true;
 }
 

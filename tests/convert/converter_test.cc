@@ -110,6 +110,32 @@ TEST(ConverterTest, OneEntryAnywhereConvertsEveryLine) {
   EXPECT_EQ(out.substr(out.size() - 7), "k=1,v\r\n");
 }
 
+// Large lists are converted by two threads, split at an entry line after
+// the middle; a multi-line phrase whose body spans the middle must stay whole.
+TEST(ConverterTest, LargeListWithBodyAcrossTheMiddle) {
+  std::string sogou;
+  std::string qq;
+  for (int i = 0; sogou.size() < (9u << 20); ++i) {
+    const std::string n = std::to_string(i);
+    sogou += "k" + n + ",1=" + n + "=v\r\n";
+    qq += "k" + n + "=1," + n + "=v\r\n";
+  }
+  sogou += "ajax,1=\r\n";
+  qq += "ajax=1,\r\n";
+  for (int i = 0; i < 400000; ++i) {
+    const std::string body = "  $a" + std::to_string(i) + " = f(x, y); k=2,v\r\n";
+    sogou += body;
+    qq += body;
+  }
+  sogou += "end,2=w";
+  qq += "end=2,w\r\n";
+  ASSERT_GT(sogou.size(), 18u << 20);
+  EXPECT_TRUE(ConvertSogouToQq(sogou) == qq);
+  Text in_place = sogou;
+  ASSERT_TRUE(ConvertListInPlace(in_place, kSogouToQqRule));
+  EXPECT_TRUE(in_place == qq);
+}
+
 TEST(ConverterTest, MergeSeparators) {
   EXPECT_EQ(Gb18030ToUtf16(kSogouToQqRule.merge_separator),
             u"\r\n;  ----------下面为QQ拼音---------\r\n");
