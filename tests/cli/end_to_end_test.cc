@@ -415,5 +415,41 @@ TEST_F(EndToEnd, OutputMayBeTheInputFile) {
   EXPECT_EQ(ReadFile(in), Gb(kQq));
 }
 
+struct HostileCase {
+  const char* name;
+  std::string input;
+  int status;  // 0: converted; otherwise the output file stays as it was
+};
+
+// Hostile input: each gives a converted result or a clear error and exit
+// status, never a crash, a hang or a changed output file.
+TEST_F(EndToEnd, HostileInput) {
+  const std::string big_phrase(50u << 20, 'x');
+  const std::string bom16 = "\xFF\xFE";
+  std::string two_digits;
+  for (int i = 0; i < 1000; ++i) two_digits += "k" + std::to_string(i) + ",12=v\r\n";
+  const HostileCase cases[] = {
+      {"a single 50 MB line", "k,1=" + big_phrase, 0},
+      {"NUL bytes", std::string(1u << 20, '\0'), 1},
+      {"UTF-16 cut to an odd byte count", bom16 + Utf16Bytes(u"a,1=b\r\n", true) + "c", 3},
+      {"UTF-16 with a lone surrogate", bom16 + Utf16Bytes(u"a,1=b\xD800\r\n", true), 3},
+      {"GB18030 with a lone lead byte at the end", Gb(u"a,1=北京") + "\xD6", 3},
+      {"every key with a two-digit position", two_digits, 1},
+  };
+  for (const HostileCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string in = Write("hostile.txt", c.input);
+    const std::string out = Write("out.txt", "precious\r\n");
+    const Proc p = Run({"--to", "qq", in, "-o", out});
+    EXPECT_EQ(p.status, c.status) << p.err;
+    if (c.status == 0) {
+      EXPECT_EQ(ReadFile(out), ConvertSogouToQq(c.input));
+    } else {
+      EXPECT_EQ(ReadFile(out), "precious\r\n");
+      EXPECT_NE(p.err.find("hostile.txt"), std::string::npos) << p.err;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace marvoset
