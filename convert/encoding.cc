@@ -241,7 +241,7 @@ DecodeResult Transcode(std::string_view bytes, Encoding from, std::string& stora
     result.error = {1, 0, 0};
     return result;
   }
-  std::string buffer(kChunk, '\0');
+  std::string buffer(std::min(kChunk, bytes.size() * 4 + 64), '\0');
   const char* in = bytes.data();
   std::size_t in_left = bytes.size();
   while (in_left > 0) {
@@ -370,7 +370,7 @@ EncodeStatus EncodeFromGb18030(std::string_view text, Encoding to, const ByteSin
   }
   // A GB18030 byte never becomes more than two bytes of output (UTF-8 and
   // UTF-16 alike), so half the buffer's worth of input always fits.
-  std::string buffer(kChunk, '\0');
+  std::string buffer(std::min(kChunk, text.size() * 4 + 64), '\0');
   const char* in = text.data();
   std::size_t in_left = text.size();
   while (in_left > 0) {
