@@ -15,6 +15,7 @@
 
 #include "convert/memory_hints.h"
 #include "convert/transcoder.h"
+#include "convert/utf8_sequence.h"
 
 namespace marvoset {
 namespace {
@@ -305,29 +306,8 @@ bool IsValidUtf8(std::string_view bytes) {
       ++i;
       continue;
     }
-    std::size_t len;
-    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      if (c == 0xE0)
-        lo = 0xA0;  // no overlong forms
-      else if (c == 0xED)
-        hi = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      if (c == 0xF0)
-        lo = 0x90;
-      else if (c == 0xF4)
-        hi = 0x8F;  // nothing above U+10FFFF
-    } else {
-      return false;
-    }
-    if (i + len > n || p[i + 1] < lo || p[i + 1] > hi) return false;
-    for (std::size_t k = 2; k < len; ++k) {
-      if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
-    }
+    const int len = Utf8SequenceLength(p + i, n - i);
+    if (len <= 0) return false;
     i += len;
   }
   return true;

@@ -21,6 +21,7 @@
 
 #include "convert/codec.h"
 #include "convert/transcoder.h"
+#include "convert/utf8_sequence.h"
 
 namespace marvoset {
 namespace {
@@ -48,28 +49,10 @@ Step NextChar(Encoding from, const unsigned char* p, std::size_t n) {
   const unsigned char c = p[0];
   switch (from) {
     case Encoding::kUtf8: {
-      if (c < 0x80) return {Parse::kChar, 1};
-      std::size_t len;
-      unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
-      if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-      } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        if (c == 0xE0) lo = 0xA0;  // no overlong forms
-        if (c == 0xED) hi = 0x9F;  // no surrogates
-      } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        if (c == 0xF0) lo = 0x90;
-        if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
-      } else {
-        return {Parse::kInvalid, 0};
-      }
-      for (std::size_t k = 1; k < len; ++k) {
-        if (k >= n) return {Parse::kIncomplete, 0};
-        const unsigned char min = k == 1 ? lo : 0x80, max = k == 1 ? hi : 0xBF;
-        if (p[k] < min || p[k] > max) return {Parse::kInvalid, 0};
-      }
-      return {Parse::kChar, len};
+      const int len = Utf8SequenceLength(p, n);
+      if (len < 0) return {Parse::kIncomplete, 0};
+      if (len == 0) return {Parse::kInvalid, 0};
+      return {Parse::kChar, static_cast<std::size_t>(len)};
     }
     case Encoding::kUtf16Le:
     case Encoding::kUtf16Be: {
