@@ -56,7 +56,8 @@ std::string Gb(const std::wstring& text) {
 }
 
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
-  for (int waited = 0; waited < milliseconds; waited += 20) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  while (GetTickCount64() < deadline) {
     if (condition()) return true;
     Sleep(20);
   }
@@ -127,11 +128,15 @@ bool Start(Program& p, const std::wstring& exe) {
                       &si, &p.process)) {
     return false;
   }
-  WaitForInputIdle(p.process.hProcess, 10000);
-  WaitFor([&] {
-    p.window = FindWindowW(L"MarvosetMainWindow", L"Marvoset");
-    return p.window != nullptr && IsWindowVisible(p.window);
-  });
+  // The first start in a fresh Wine prefix on a busy machine can take a
+  // while: Wine loads the rich edit library and the fonts then.
+  WaitForInputIdle(p.process.hProcess, 60000);
+  WaitFor(
+      [&] {
+        p.window = FindWindowW(L"MarvosetMainWindow", L"Marvoset");
+        return p.window != nullptr && IsWindowVisible(p.window);
+      },
+      60000);
   if (p.window == nullptr) return false;
   for (int id = 1; id <= 9; ++id) p.control[id] = GetDlgItem(p.window, 100 + id);
   return true;
