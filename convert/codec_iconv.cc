@@ -2,6 +2,7 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -43,6 +44,27 @@ Converter& Encoder() {
   return encoder;
 }
 
+// iconv is handed at most this many input bytes per call. A refused
+// character costs a call, and the sanitizers' iconv interceptor checks the
+// whole input on each, which made long texts with many refused characters
+// quadratic there.
+constexpr std::size_t kWindow = 64 * 1024;
+
+// One iconv call over the next window of the input. Returns 0 when the
+// window converted whole (also when it only ended inside a character, which
+// the next call completes), or the errno that stopped it.
+int ConvertWindow(Converter& conv, char*& in, std::size_t& in_left, char*& dst,
+                  std::size_t& dst_left) {
+  if (!conv.ok()) return EILSEQ;
+  const std::size_t window = std::min(in_left, kWindow);
+  std::size_t window_left = window;
+  const std::size_t rc = iconv(conv.get(), &in, &window_left, &dst, &dst_left);
+  const int err = rc == static_cast<std::size_t>(-1) ? errno : 0;
+  const bool cut = window < in_left;
+  in_left -= window - window_left;
+  return err == EINVAL && cut ? 0 : err;
+}
+
 }  // namespace
 
 std::u16string Gb18030ToUtf16(std::string_view bytes) {
@@ -57,10 +79,9 @@ std::u16string Gb18030ToUtf16(std::string_view bytes) {
   std::size_t dst_left = out.size() * sizeof(char16_t);
 
   while (in_left > 0) {
-    std::size_t rc = conv.ok() ? iconv(conv.get(), &in, &in_left, &dst, &dst_left)
-                               : static_cast<std::size_t>(-1);
-    if (rc != static_cast<std::size_t>(-1)) break;
-    if (conv.ok() && errno == E2BIG) break;  // cannot happen: the buffer is big enough
+    const int err = ConvertWindow(conv, in, in_left, dst, dst_left);
+    if (err == 0) continue;
+    if (err == E2BIG) break;  // cannot happen: the buffer is big enough
     // Invalid or truncated sequence (or no converter): escape the first byte
     // and go on with the next one.
     const auto byte = static_cast<unsigned char>(*in);
@@ -89,12 +110,10 @@ std::string Utf16ToGb18030(std::u16string_view units) {
     if (out.size() - used < 8) out.resize(out.size() * 2);
     char* dst = out.data() + used;
     std::size_t dst_left = out.size() - used;
-    std::size_t rc = conv.ok() ? iconv(conv.get(), &in, &in_left, &dst, &dst_left)
-                               : static_cast<std::size_t>(-1);
-    const int err = errno;
+    const int err = ConvertWindow(conv, in, in_left, dst, dst_left);
     used = static_cast<std::size_t>(dst - out.data());
-    if (rc != static_cast<std::size_t>(-1)) break;
-    if (conv.ok() && err == E2BIG) {
+    if (err == 0) continue;
+    if (err == E2BIG) {
       out.resize(out.size() * 2);
       continue;
     }

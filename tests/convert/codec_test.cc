@@ -89,6 +89,18 @@ TEST(CodecTest, ReplacementAtFullOutputBufferIsWhole) {
   }
 }
 
+// The backend converts long texts a window at a time; characters cut by a
+// window's end, four-byte ones and escapes included, come through whole.
+TEST(CodecTest, LongTextsAcrossConversionWindows) {
+  for (std::size_t lead = 0; lead < 4; ++lead) {
+    std::u16string text(lead, u'a');
+    for (int i = 0; i < 60000; ++i) text += (i % 3 == 0) ? u"😀" : (i % 3 == 1 ? u"中" : u"\xDCFF");
+    const std::string bytes = Utf16ToGb18030(text);
+    EXPECT_EQ(Gb18030ToUtf16(bytes), text) << lead;
+    EXPECT_EQ(Utf16ToGb18030(Gb18030ToUtf16(bytes)), bytes) << lead;
+  }
+}
+
 TEST(CodecTest, AnyBytesRoundTrip) {
   std::mt19937 rng(20261211);
   std::uniform_int_distribution<int> byte(0, 255);
