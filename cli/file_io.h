@@ -17,6 +17,8 @@ namespace marvoset::cli {
 class InputBytes {
  public:
   std::string_view view() const { return {data_.get(), size_}; }
+  // The bytes, to be changed in place (never moved or resized).
+  char* data() { return data_.get(); }
   void Release() {
     data_.reset();
     size_ = 0;

@@ -1,7 +1,6 @@
 #include "cli/run.h"
 
 #include <CLI/CLI.hpp>
-#include <future>
 #include <new>
 #include <optional>
 #include <sstream>
@@ -165,38 +164,34 @@ bool Load(const std::string& path, std::FILE* in, const std::optional<EncodingSp
          Decoded(DecodeToGb18030(list.body, list.encoding, list.storage), list, err);
 }
 
-// Whether to convert a GB18030 body while it is still being validated: it is
-// large enough for a second thread to pay, and its first line break is
-// CR LF, so it most likely needs no line-break change.
-bool WorthSpeculating(const LoadedList& list) {
-  constexpr std::size_t kMinBytes = 1 << 20;
-  constexpr std::size_t kLook = 64 * 1024;
-  if (list.encoding != Encoding::kGb18030 || list.body.size() < kMinBytes) return false;
-  const std::size_t lf = list.body.substr(0, kLook).find('\n');
-  return lf == std::string_view::npos || (lf > 0 && list.body[lf - 1] == '\r');
-}
+// The converted list: `text`, then `tail` (a final CR LF the input lacked).
+// It is either `owned` or the input's own bytes, converted in place.
+struct ConvertedList {
+  Text owned;
+  std::string_view text;
+  std::string_view tail;
+  bool in_place = false;
+};
 
 // Decodes and converts the input. On failure reports, and returns an exit
-// status.
-std::optional<int> DecodeAndConvert(LoadedList& input, const Direction& direction, Text& converted,
-                                    std::FILE* err) {
-  if (!WorthSpeculating(input)) {
-    if (!Decoded(DecodeToGb18030(input.body, input.encoding, input.storage), input, err)) {
-      return kExitIo;
+// status. A GB18030 input that needs no line-break change is converted in
+// its own buffer: a list of hundreds of megabytes is then never copied.
+std::optional<int> DecodeAndConvert(LoadedList& input, const Direction& direction,
+                                    ConvertedList& converted, std::FILE* err) {
+  if (!Decoded(DecodeToGb18030(input.body, input.encoding, input.storage), input, err)) {
+    return kExitIo;
+  }
+  if (input.text.data() == input.body.data()) {
+    char* data = input.bytes.data() + input.bom_length;
+    if (ConvertBytesInPlace(data, input.body.size(), *direction.rule)) {
+      converted.text = input.text;
+      converted.tail = input.text.ends_with("\r\n") ? "" : "\r\n";
+      converted.in_place = true;
     }
-    converted = direction.convert(input.text);
     return std::nullopt;
   }
-  // The library converts any bytes without harm, so the conversion runs on
-  // the raw body while another thread validates it; invalid bytes discard
-  // the result, and a body with lone LFs is converted again once they are
-  // CR LF.
-  std::future<DecodeResult> check = std::async(std::launch::async, [&input] {
-    return DecodeToGb18030(input.body, Encoding::kGb18030, input.storage);
-  });
-  converted = direction.convert(input.body);
-  if (!Decoded(check.get(), input, err)) return kExitIo;
-  if (input.text.data() != input.body.data()) converted = direction.convert(input.text);
+  converted.owned = direction.convert(input.text);
+  converted.text = converted.owned;
   return std::nullopt;
 }
 
@@ -302,7 +297,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
 
   LoadedList input;
   if (!Read(options.input, in, input_spec, input, err)) return kExitIo;
-  Text converted;
+  ConvertedList converted;
   if (const std::optional<int> status = DecodeAndConvert(input, direction, converted, err)) {
     return *status;
   }
@@ -310,7 +305,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
   const bool merging = !options.merge.empty();
   if (merging && !Load(options.merge, in, input_spec, merge, err)) return kExitIo;
 
-  if (converted.empty()) {
+  if (converted.text.empty()) {
     std::string message = Quoted(input.name) + ": not a " + std::string(direction.from_name) +
                           " list: no entry of the form " + std::string(direction.from_shape) +
                           " (one digit) was found";
@@ -329,7 +324,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
   if (!options.output_encoding.empty()) out_spec = *ParseEncoding(options.output_encoding);
   if (!CheckRepresentable(input, out_spec.encoding, err)) return kExitIo;
   if (merging && !CheckRepresentable(merge, out_spec.encoding, err)) return kExitIo;
-  input.Release();
+  if (!converted.in_place) input.Release();
 
   Output output;
   std::string reason;
@@ -346,8 +341,8 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
   // checked above, and the separator is in GBK.
   TextError error;
   for (std::string_view piece :
-       {std::string_view(converted), merging ? direction.rule->merge_separator : std::string_view(),
-        merge.text}) {
+       {converted.text, converted.tail,
+        merging ? direction.rule->merge_separator : std::string_view(), merge.text}) {
     if (!ok) break;
     const EncodeStatus status = EncodeFromGb18030(piece, out_spec.encoding, sink, &error);
     if (status == EncodeStatus::kUnrepresentable) {

@@ -55,10 +55,11 @@ bool IsEntryLine(std::string_view line, std::size_t a, const ConversionRule& rul
 // Converts the lines of `data`, which ends with CR LF, in place. (Plain
 // memchr calls beat a hand-written byte scan here: keys are short, but
 // phrases are not.)
-void ConvertLines(char* data, std::size_t size, const ConversionRule& rule) {
+// `in_body` says whether the first line may continue a multi-line phrase's
+// body; returns the same for the line after the last.
+bool ConvertLines(char* data, std::size_t size, const ConversionRule& rule, bool in_body = false) {
   const char a_sep = rule.field_separator;
   const char b_sep = rule.key_separator;
-  bool in_body = false;  // inside the body of a multi-line phrase
   std::size_t pos = 0;
   while (pos < size) {
     // The line runs up to the next CR LF; a lone CR or LF is part of it.
@@ -80,6 +81,7 @@ void ConvertLines(char* data, std::size_t size, const ConversionRule& rule) {
     if (a != std::string_view::npos) data[pos + a] = b_sep;
     pos = end + 2;
   }
+  return in_body;
 }
 
 // Lists of this size or more are converted by two threads.
@@ -90,10 +92,9 @@ constexpr std::size_t kParallelBytes = 16u << 20;
 // conversion does not depend on the lines before it. The lines between the
 // middle and that entry line (a multi-line phrase's body, say) go with the
 // first part, so they are handled with the state that part ends in.
-void ConvertAllLines(char* data, std::size_t size, const ConversionRule& rule) {
+bool ConvertAllLines(char* data, std::size_t size, const ConversionRule& rule) {
   if (size < kParallelBytes || std::thread::hardware_concurrency() < 2) {
-    ConvertLines(data, size, rule);
-    return;
+    return ConvertLines(data, size, rule);
   }
   std::size_t start = FindLineEnd(data, size, size / 2) + 2;
   while (start < size) {
@@ -102,19 +103,19 @@ void ConvertAllLines(char* data, std::size_t size, const ConversionRule& rule) {
     if (IsEntryLine(line, line.find(rule.field_separator), rule)) break;
     start = end + 2;
   }
-  if (start >= size) {
-    ConvertLines(data, size, rule);
-    return;
-  }
+  if (start >= size) return ConvertLines(data, size, rule);
+  bool second_state = false;
   std::thread second;
   try {
-    second = std::thread([=, &rule] { ConvertLines(data + start, size - start, rule); });
+    second = std::thread([=, &rule, &second_state] {
+      second_state = ConvertLines(data + start, size - start, rule);
+    });
   } catch (const std::system_error&) {
-    ConvertLines(data, size, rule);  // no thread to be had: one does it all
-    return;
+    return ConvertLines(data, size, rule);  // no thread to be had: one does it all
   }
   ConvertLines(data, start, rule);
   second.join();
+  return second_state;
 }
 
 bool EndsWithLineBreak(std::string_view text) {
@@ -152,10 +153,26 @@ Text ConvertList(std::string_view text, const ConversionRule& rule) {
   return out;
 }
 
-bool ConvertListInPlace(Text& text, const ConversionRule& rule) {
+bool ConvertBytesInPlace(char* data, std::size_t size, const ConversionRule& rule) {
+  const std::string_view text(data, size);
   if (!ProbeList(text, rule)) return false;
+  // The scan needs a CR LF at the end: a last line without one is converted
+  // in a copy that has it, with the state the lines before it leave.
+  const std::size_t last_break = text.rfind("\r\n");
+  const std::size_t whole = last_break == std::string_view::npos ? 0 : last_break + 2;
+  const bool in_body = whole > 0 && ConvertAllLines(data, whole, rule);
+  if (whole < size) {
+    Text last(text.substr(whole));
+    last += "\r\n";
+    ConvertLines(last.data(), last.size(), rule, in_body);
+    std::memcpy(data + whole, last.data(), size - whole);
+  }
+  return true;
+}
+
+bool ConvertListInPlace(Text& text, const ConversionRule& rule) {
+  if (!ConvertBytesInPlace(text.data(), text.size(), rule)) return false;
   if (!EndsWithLineBreak(text)) text += "\r\n";
-  ConvertAllLines(text.data(), text.size(), rule);
   return true;
 }
 

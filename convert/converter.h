@@ -46,6 +46,10 @@ Text ConvertList(std::string_view text, const ConversionRule& rule);
 // capacity spare to avoid a reallocation.
 bool ConvertListInPlace(Text& text, const ConversionRule& rule);
 
+// The same in a buffer that cannot grow: the converted list is the buffer's
+// bytes followed by CR LF when they do not end with one (the caller adds it).
+bool ConvertBytesInPlace(char* data, std::size_t size, const ConversionRule& rule);
+
 Text ConvertSogouToQq(std::string_view text);
 Text ConvertQqToSogou(std::string_view text);
 
