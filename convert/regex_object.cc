@@ -10,7 +10,7 @@
 namespace marvoset {
 namespace {
 
-constexpr std::size_t kMaxReplaceUnits = std::size_t{1} << 29;
+constexpr std::size_t kMaxReplaceUnits = std::size_t{1} << 27;
 
 }  // namespace
 

@@ -9,7 +9,7 @@
 // a runaway pattern gives up at the engine's match limits and counts as a
 // failed call. Positions are 0-based byte offsets in the subject. A global
 // search steps past an empty match by one character, where a surrogate pair
-// and CR LF each count as one. A Replace whose result would pass 512 Mi
+// and CR LF each count as one. A Replace whose result would pass 128 Mi
 // UTF-16 units (which $` and $' reach on long subjects) fails.
 #pragma once
 
