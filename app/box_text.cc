@@ -30,14 +30,12 @@ void AppendBlockWithObjects(std::u16string& out, const QTextBlock& block) {
   for (auto it = block.begin(); !it.atEnd(); ++it) {
     const QTextFragment fragment = it.fragment();
     if (!fragment.isValid()) continue;
-    const QString text = fragment.text();
+    QString text = fragment.text();
     if (fragment.charFormat().objectType() != QTextFormat::NoObject) {
-      QString kept = text;
-      kept.remove(QChar(kObjectReplacement));
-      AppendBlockText(out, kept);
-    } else {
-      AppendBlockText(out, text);
+      text.remove(QChar(kObjectReplacement));
     }
+    out.append(reinterpret_cast<const char16_t*>(text.constData()),
+               static_cast<std::size_t>(text.size()));
   }
 }
 

@@ -22,7 +22,6 @@ constexpr std::string_view kStdinName = "standard input";
 constexpr std::string_view kStdoutName = "standard output";
 
 struct Direction {
-  Text (*convert)(std::string_view);
   const ConversionRule* rule;
   const ConversionRule* reverse_rule;
   std::string_view from_name;   // the input's format
@@ -31,9 +30,9 @@ struct Direction {
   std::string_view reverse_option;
 };
 
-constexpr Direction kToQq{&ConvertSogouToQq,  &kSogouToQqRule, &kQqToSogouRule, "Sogou Pinyin",
+constexpr Direction kToQq{&kSogouToQqRule,    &kQqToSogouRule, "Sogou Pinyin",
                           "key,digit=phrase", "QQ Pinyin",     "--to sogou"};
-constexpr Direction kToSogou{&ConvertQqToSogou,  &kQqToSogouRule, &kSogouToQqRule, "QQ Pinyin",
+constexpr Direction kToSogou{&kQqToSogouRule,    &kSogouToQqRule, "QQ Pinyin",
                              "key=digit,phrase", "Sogou Pinyin",  "--to qq"};
 
 // An encoding named on the command line.
@@ -190,7 +189,7 @@ std::optional<int> DecodeAndConvert(LoadedList& input, const Direction& directio
     }
     return std::nullopt;
   }
-  converted.owned = direction.convert(input.text);
+  converted.owned = ConvertList(input.text, *direction.rule);
   converted.text = converted.owned;
   return std::nullopt;
 }

@@ -29,7 +29,17 @@ void CheckOnlySeparatorsChanged(const std::string& in, const std::string& out) {
 const char* const kPieces[] = {"\xB1\xB1\xBE\xA9",  // 北京
                                "\x94\x39\xFC\x36",  // 😀
                                "\x95\x32\x82\x36",  // 𠀀
-                               ",", "=", "==", " ", "a", "Z", "9", "$ch", ";", "\t", "\xA1\xA1"};
+                               ",",
+                               "=",
+                               "==",
+                               " ",
+                               "a",
+                               "Z",
+                               "9",
+                               "$ch",
+                               ";",
+                               "\t",
+                               "\xA1\xA1"};
 
 std::string BuildList(const uint8_t* data, size_t size) {
   std::string list;

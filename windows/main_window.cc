@@ -16,7 +16,7 @@ constexpr COLORREF kLabelColour = RGB(255, 80, 128);
 
 enum class Kind { kRichEdit, kEdit, kCheckBox, kLabel, kButton };
 
-struct ControlSpec {
+struct ControlLayout {
   int id;
   Kind kind;
   int left, top, width, height;
@@ -24,7 +24,7 @@ struct ControlSpec {
 };
 
 // Rows in stacking order: row 1 lies above all others.
-constexpr ControlSpec kControls[9] = {
+constexpr ControlLayout kControls[9] = {
     {kIdSogouBox, Kind::kRichEdit, 298, 21, 287, 416, L""},
     {kIdQqBox, Kind::kRichEdit, 7, 21, 287, 416, L""},
     {kIdResultLabel, Kind::kLabel, 248, 472, 88, 16, L"返回结果   ↓"},
@@ -139,11 +139,11 @@ bool MainWindow::CreateControls() {
                   CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, L"宋体");
 
   for (int i = 0; i < 9; ++i) {
-    const ControlSpec& spec = kControls[i];
+    const ControlLayout& layout = kControls[i];
     const wchar_t* cls = L"";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD ex_style = 0;
-    switch (spec.kind) {
+    switch (layout.kind) {
       case Kind::kRichEdit:
         cls = L"RichEdit20W";
         style |= WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
@@ -169,15 +169,15 @@ bool MainWindow::CreateControls() {
         break;
     }
     HWND control = CreateWindowExW(
-        ex_style, cls, spec.text, style, spec.left, spec.top, spec.width, spec.height, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        ex_style, cls, layout.text, style, layout.left, layout.top, layout.width, layout.height,
+        hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     if (control == nullptr) return false;
     controls_[i] = control;
     const HFONT font =
-        spec.id == kIdResultLabel && label_font_ != nullptr ? label_font_ : gui_font_;
+        layout.id == kIdResultLabel && label_font_ != nullptr ? label_font_ : gui_font_;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    if (spec.kind == Kind::kRichEdit) {
+    if (layout.kind == Kind::kRichEdit) {
       CHARFORMAT2W format = {};
       format.cbSize = sizeof format;
       format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_COLOR | CFM_BOLD | CFM_ITALIC |
@@ -195,7 +195,7 @@ bool MainWindow::CreateControls() {
                    ENM_CHANGE | ENM_SCROLL | ENM_SELCHANGE | ENM_PROTECTED);
       SendMessageW(control, EM_SETOPTIONS, ECOOP_OR, ECO_AUTOWORDSELECTION);
       SendMessageW(control, EM_SETMODIFY, FALSE, 0);
-    } else if (spec.kind == Kind::kEdit) {
+    } else if (layout.kind == Kind::kEdit) {
       SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // the largest limit there is
     }
   }
