@@ -11,6 +11,12 @@
 // when the input lacks one.
 #include "convert/converter.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -52,35 +58,124 @@ bool IsEntryLine(std::string_view line, std::size_t a, const ConversionRule& rul
   return true;
 }
 
-// Converts the lines of `data`, which ends with CR LF, in place. (Plain
-// memchr calls beat a hand-written byte scan here: keys are short, but
-// phrases are not.)
-// `in_body` says whether the first line may continue a multi-line phrase's
-// body; returns the same for the line after the last.
-bool ConvertLines(char* data, std::size_t size, const ConversionRule& rule, bool in_body = false) {
+// Converts the line at `pos` of `data` (which ends with CR LF) in place, a
+// byte at a time, and returns where the next line starts. `in_body` says
+// whether the line may continue a multi-line phrase's body, and is updated
+// for the next line.
+std::size_t ConvertLineSlowly(char* data, std::size_t size, std::size_t pos,
+                              const ConversionRule& rule, bool& in_body) {
   const char a_sep = rule.field_separator;
   const char b_sep = rule.key_separator;
-  std::size_t pos = 0;
-  while (pos < size) {
-    // The line runs up to the next CR LF; a lone CR or LF is part of it.
-    const std::size_t end = FindLineEnd(data, size, pos);
-    const std::string_view line(data + pos, end - pos);
-    const std::size_t a = line.find(a_sep);
-    const bool entry = IsEntryLine(line, a, rule);
-    if (in_body && !entry) {
-      pos = end + 2;
-      continue;  // body lines pass verbatim
+  // The key runs up to the first A, or to the line's end (CR LF) when the
+  // line has no A; a lone CR or LF is part of the line.
+  std::size_t i = pos;
+  std::size_t b = std::string_view::npos;  // the first B
+  bool digits = true;                      // only digits after it so far
+  for (;; ++i) {
+    const char c = data[i];
+    if (c == a_sep || (c == '\r' && data[i + 1] == '\n')) break;
+    if (b != std::string_view::npos) {
+      digits = digits && c >= '0' && c <= '9';
+    } else if (c == b_sep) {
+      b = i;
     }
-    in_body = entry && a + 1 == line.size();  // an entry with an empty phrase opens a body
-    char* const key_end = data + pos + (a == std::string_view::npos ? line.size() : a);
-    for (char* p = data + pos; p != key_end; ++p) {
-      p = static_cast<char*>(std::memchr(p, b_sep, static_cast<std::size_t>(key_end - p)));
-      if (p == nullptr) break;
-      *p = a_sep;
-    }
-    if (a != std::string_view::npos) data[pos + a] = b_sep;
-    pos = end + 2;
   }
+  const bool has_a = data[i] == a_sep;
+  const std::size_t end = has_a ? FindLineEnd(data, size, i + 1) : i;
+  const bool entry = has_a && b != std::string_view::npos && b + 1 < i && digits;
+  if (in_body && !entry) return end + 2;  // body lines pass verbatim
+  in_body = entry && i + 1 == end;        // an entry with an empty phrase opens a body
+  if (b != std::string_view::npos) {
+    for (std::size_t k = b; k < i; ++k) {
+      if (data[k] == b_sep) data[k] = a_sep;
+    }
+  }
+  if (has_a) data[i] = b_sep;
+  return end + 2;
+}
+
+#if defined(__SSE2__)
+// Bit masks of the first 32 bytes at `p`, one bit per byte.
+struct Window {
+  std::uint32_t a, b, cr, lf, digit;
+};
+
+inline Window ReadWindow(const char* p, const __m128i a_sep, const __m128i b_sep) {
+  Window w{0, 0, 0, 0, 0};
+  for (int k = 0; k < 2; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const auto bits = [k](__m128i x) {
+      return static_cast<std::uint32_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(x)))
+             << (16 * k);
+    };
+    w.a |= bits(_mm_cmpeq_epi8(v, a_sep));
+    w.b |= bits(_mm_cmpeq_epi8(v, b_sep));
+    w.cr |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+    w.lf |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+    // '0'..'9': (v - '0') as unsigned is below 10.
+    const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    w.digit |= bits(_mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d));
+  }
+  return w;
+}
+
+inline unsigned LowestBit(std::uint64_t mask) {
+  return static_cast<unsigned>(std::countr_zero(mask | (std::uint64_t{1} << 32)));
+}
+#endif
+
+// Converts the lines of `data`, which ends with CR LF, in place.
+// `in_body` says whether the first line may continue a multi-line phrase's
+// body; returns the same for the line after the last.
+//
+// Most lines are short and are read from bit masks of the 32 bytes at their
+// start: the first A ends the key, a B before it is rewritten, and the
+// first CR LF after it ends the line. A line whose key or whose first A is
+// not within those 32 bytes is read byte by byte.
+bool ConvertLines(char* data, std::size_t size, const ConversionRule& rule, bool in_body = false) {
+  std::size_t pos = 0;
+#if defined(__SSE2__)
+  const char a_char = rule.field_separator;
+  const char b_char = rule.key_separator;
+  const __m128i a_sep = _mm_set1_epi8(a_char);
+  const __m128i b_sep = _mm_set1_epi8(b_char);
+  while (pos + 32 <= size) {
+    const Window w = ReadWindow(data + pos, a_sep, b_sep);
+    const unsigned a = LowestBit(w.a);                   // the first A
+    const unsigned end = LowestBit(w.cr & (w.lf >> 1));  // the first CR LF
+    if (a >= end) {
+      // No A before the line's end within the window.
+      pos = ConvertLineSlowly(data, size, pos, rule, in_body);
+      continue;
+    }
+    // The line's CR; past the window, it is searched for.
+    const std::size_t line_end = end < 32 ? pos + end : FindLineEnd(data, size, pos + a + 1);
+    const std::uint32_t key_bits = (std::uint32_t{1} << a) - 1;
+    std::uint32_t b_in_key = w.b & key_bits;
+    const bool empty_phrase = line_end == pos + a + 1;
+    if (in_body || empty_phrase) {
+      // Whether the line is an entry line: a B in the key, then only
+      // digits, at least one, up to A.
+      const unsigned b = LowestBit(b_in_key);
+      bool entry = false;
+      if (b + 1 < a) {
+        const std::uint32_t after_b = key_bits & ~((std::uint32_t{2} << b) - 1);
+        entry = (w.digit & after_b) == after_b;
+      }
+      if (in_body && !entry) {
+        pos = line_end + 2;  // body lines pass verbatim
+        continue;
+      }
+      in_body = entry && empty_phrase;  // an entry with an empty phrase opens a body
+    }
+    for (; b_in_key != 0; b_in_key &= b_in_key - 1) {
+      data[pos + static_cast<unsigned>(std::countr_zero(b_in_key))] = a_char;
+    }
+    data[pos + a] = b_char;
+    pos = line_end + 2;
+  }
+#endif
+  while (pos < size) pos = ConvertLineSlowly(data, size, pos, rule, in_body);
   return in_body;
 }
 
@@ -174,6 +269,29 @@ bool ConvertListInPlace(Text& text, const ConversionRule& rule) {
   if (!ConvertBytesInPlace(text.data(), text.size(), rule)) return false;
   if (!EndsWithLineBreak(text)) text += "\r\n";
   return true;
+}
+
+void ListConverter::ConvertAlone(char* data, std::size_t size, Piece& piece) const {
+  piece.probe_passed = ProbeList(std::string_view(data, size), rule_);
+  std::size_t first_entry = 0;
+  while (first_entry < size) {
+    const std::size_t end = FindLineEnd(data, size, first_entry);
+    const std::string_view line(data + first_entry, end - first_entry);
+    if (IsEntryLine(line, line.find(rule_.field_separator), rule_)) break;
+    first_entry = end + 2;
+  }
+  piece.has_entry = first_entry < size;
+  piece.prefix.assign(data, first_entry);
+  piece.ends_in_body = ConvertLines(data, size, rule_);
+}
+
+bool ListConverter::Join(char* data, const Piece& piece) {
+  probe_passed_ = probe_passed_ || piece.probe_passed;
+  const bool changed = in_body_ && !piece.prefix.empty();
+  // In a body, the lines before the first entry line pass verbatim.
+  if (changed) std::memcpy(data, piece.prefix.data(), piece.prefix.size());
+  in_body_ = piece.has_entry ? piece.ends_in_body : in_body_;
+  return changed;
 }
 
 Text ConvertSogouToQq(std::string_view text) { return ConvertList(text, kSogouToQqRule); }

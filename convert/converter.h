@@ -10,6 +10,8 @@
 // entry line).
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "convert/text_ops.h"
@@ -49,6 +51,51 @@ bool ConvertListInPlace(Text& text, const ConversionRule& rule);
 // The same in a buffer that cannot grow: the converted list is the buffer's
 // bytes followed by CR LF when they do not end with one (the caller adds it).
 bool ConvertBytesInPlace(char* data, std::size_t size, const ConversionRule& rule);
+
+// The same conversion applied to a list piece by piece, as it is streamed
+// from a file. Converted one after another, the pieces give exactly what
+// ConvertList gives for the whole, provided the probe passed on one of them
+// (otherwise the whole is not a list). Every piece ends with CR LF: the
+// last one, when the list lacks its final CR LF, with one the caller
+// appended.
+//
+// A piece can be converted on its own, on any thread (ConvertAlone), and
+// joined to the pieces before it later, in order (Join): only the lines
+// before its first entry line depend on those pieces, and Join puts them
+// right when a multi-line phrase's body runs into the piece.
+class ListConverter {
+ public:
+  // What ConvertAlone leaves for Join.
+  struct Piece {
+    bool probe_passed = false;
+    bool has_entry = false;     // the piece holds an entry line
+    bool ends_in_body = false;  // the line after the piece may be body
+    std::string prefix;         // the lines before the first entry line, as they were
+  };
+
+  explicit ListConverter(const ConversionRule& rule) : rule_(rule) {}
+
+  // Converts `data` in place as though no body ran into it.
+  void ConvertAlone(char* data, std::size_t size, Piece& piece) const;
+  // Joins the next piece, converted alone, to those before it. Returns true
+  // when that changed its bytes.
+  bool Join(char* data, const Piece& piece);
+
+  // Both steps at once.
+  void Convert(char* data, std::size_t size) {
+    Piece piece;
+    ConvertAlone(data, size, piece);
+    Join(data, piece);
+  }
+
+  // True once the probe found a match in a piece joined so far.
+  bool probe_passed() const { return probe_passed_; }
+
+ private:
+  const ConversionRule& rule_;
+  bool probe_passed_ = false;
+  bool in_body_ = false;  // the next piece may continue a multi-line phrase
+};
 
 Text ConvertSogouToQq(std::string_view text);
 Text ConvertQqToSogou(std::string_view text);

@@ -135,7 +135,8 @@ std::size_t ScanGb18030(std::string_view bytes, std::size_t* lone_lf) {
       const std::uint64_t odd_ends =
           ((even_carries & ~h) & ~kEvenBits) | ((odd_carries & ~h) & kEvenBits);
       if ((odd_ends | m.odd) != 0) break;
-      lone += static_cast<std::size_t>(std::popcount(m.lf & ~((m.cr << 1) | prev_cr)));
+      const std::uint64_t lone_lfs = m.lf & ~((m.cr << 1) | prev_cr);
+      if (lone_lfs != 0) lone += static_cast<std::size_t>(std::popcount(lone_lfs));
       prev_lead = ends_with_lead ? 1 : 0;
       prev_cr = m.cr >> 63;
       i += 64;
@@ -311,6 +312,28 @@ bool IsValidUtf8(std::string_view bytes) {
     i += len;
   }
   return true;
+}
+
+std::size_t LineAt(std::string_view bytes, std::size_t offset, Encoding encoding) {
+  return CountLines(bytes, std::min(offset, bytes.size()), encoding);
+}
+
+std::size_t PieceEnd(std::string_view bytes, std::size_t begin, std::size_t size,
+                     Encoding encoding) {
+  if (size >= bytes.size() - std::min(begin, bytes.size())) return bytes.size();
+  std::size_t pos = begin + size;
+  if (encoding != Encoding::kUtf16Le && encoding != Encoding::kUtf16Be) {
+    const void* lf = std::memchr(bytes.data() + pos, '\n', bytes.size() - pos);
+    return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data()) + 1
+              : bytes.size();
+  }
+  // UTF-16: the code unit 0x000A, at an even distance from `begin`.
+  const std::size_t low = encoding == Encoding::kUtf16Le ? 0 : 1;
+  pos += (pos - begin) % 2;
+  for (; pos + 1 < bytes.size(); pos += 2) {
+    if (bytes[pos + low] == '\n' && bytes[pos + 1 - low] == 0) return pos + 2;
+  }
+  return bytes.size();
 }
 
 std::size_t ValidGb18030Prefix(std::string_view bytes) { return ScanGb18030(bytes, nullptr); }

@@ -69,6 +69,17 @@ struct DecodeResult {
 // character GB18030 has no form for (a few private-use code points).
 DecodeResult DecodeToGb18030(std::string_view bytes, Encoding from, std::string& storage);
 
+// The line (from 1) of byte offset `offset` in `bytes` of `encoding`: one
+// more than the number of LFs before it.
+std::size_t LineAt(std::string_view bytes, std::size_t offset, Encoding encoding);
+
+// Where a piece of `bytes` that starts at `begin` (a character boundary)
+// ends when it should hold about `size` bytes: just after the first LF at or
+// after begin + size, or at the end of `bytes`. Pieces so cut decode one by
+// one to exactly the text the whole decodes to, and fail at the same place.
+std::size_t PieceEnd(std::string_view bytes, std::size_t begin, std::size_t size,
+                     Encoding encoding);
+
 // Receives the encoded output piece by piece; returns false to stop.
 using ByteSink = std::function<bool(std::string_view)>;
 

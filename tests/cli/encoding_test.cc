@@ -406,6 +406,77 @@ TEST(EncodeFromGb18030, SinkFailureStops) {
             EncodeStatus::kSinkFailed);
 }
 
+// Cut with PieceEnd, a text decodes piece by piece to what it decodes to
+// whole, in every encoding, and an invalid sequence is found at the same
+// offset and line. The text holds characters whose UTF-16 units have a 0x0A
+// byte (U+4E0A 上, U+0A4E, U+0A0A), next to a 0x00 byte across two units
+// (U+0A4E U+4E00 一 U+0A4E): no LF, in either byte order.
+TEST(PieceEnd, PiecesDecodeToTheWhole) {
+  const std::u16string text =
+      u"ab,1=上上\r\ncd,2=\u0A4E\u0A0A\nef,3=😀北京\r\n\u4E0A\n\n上\r\n"
+      u"gh,4=\u0A0A\u0A4E一\u0A4E 上 😀\r\nij,5=end";
+  struct Form {
+    Encoding encoding;
+    std::string bytes;
+    std::string invalid;  // a sequence invalid in it
+  };
+  const Form forms[] = {
+      {Encoding::kGb18030, Gb(text), "\xFF"},
+      {Encoding::kUtf8, Utf8Bytes(text), "\xC0\xAF"},
+      {Encoding::kUtf16Le, Utf16Bytes(text, true), std::string("\x00\xD8", 2)},
+      {Encoding::kUtf16Be, Utf16Bytes(text, false), std::string("\xD8\x00", 2)},
+  };
+  for (const Form& form : forms) {
+    SCOPED_TRACE(std::string(EncodingName(form.encoding)));
+    std::string storage;
+    const DecodeResult whole = DecodeToGb18030(form.bytes, form.encoding, storage);
+    ASSERT_TRUE(whole.ok);
+    const std::string expected(whole.text);
+    // The invalid sequence goes in before the 上 of the fourth line.
+    const std::size_t unit =
+        form.encoding == Encoding::kUtf16Le || form.encoding == Encoding::kUtf16Be ? 2 : 1;
+    std::string broken = form.bytes;
+    const std::size_t bad_at = form.bytes.size() / 2 / unit * unit;
+    broken.insert(bad_at, form.invalid);
+    std::string whole_storage;
+    const DecodeResult whole_error = DecodeToGb18030(broken, form.encoding, whole_storage);
+    ASSERT_FALSE(whole_error.ok);
+
+    for (std::size_t size : {0, 1, 2, 3, 7, 40}) {
+      SCOPED_TRACE(size);
+      std::string joined;
+      for (std::size_t begin = 0; begin < form.bytes.size();) {
+        const std::size_t end = PieceEnd(form.bytes, begin, size, form.encoding);
+        ASSERT_GT(end, begin);
+        const DecodeResult piece = DecodeToGb18030(
+            std::string_view(form.bytes).substr(begin, end - begin), form.encoding, storage);
+        ASSERT_TRUE(piece.ok);
+        joined += piece.text;
+        if (end < form.bytes.size()) {
+          ASSERT_TRUE(joined.ends_with("\r\n"));
+        }
+        begin = end;
+      }
+      EXPECT_EQ(joined, expected);
+
+      bool found = false;
+      for (std::size_t begin = 0; begin < broken.size() && !found;) {
+        const std::size_t end = PieceEnd(broken, begin, size, form.encoding);
+        const DecodeResult piece = DecodeToGb18030(
+            std::string_view(broken).substr(begin, end - begin), form.encoding, storage);
+        if (!piece.ok) {
+          found = true;
+          EXPECT_EQ(begin + piece.error.offset, whole_error.error.offset);
+          EXPECT_EQ(LineAt(broken, begin + piece.error.offset, form.encoding),
+                    whole_error.error.line);
+        }
+        begin = end;
+      }
+      EXPECT_TRUE(found);
+    }
+  }
+}
+
 TEST(Encoding, NamesAndMarks) {
   EXPECT_EQ(EncodingName(Encoding::kUtf16Le), "UTF-16LE");
   EXPECT_EQ(EncodingName(Encoding::kGbk), "GBK");

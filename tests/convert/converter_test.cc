@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
 #include "convert/codec.h"
 #include "convert/regex_object.h"
@@ -184,20 +186,89 @@ Text ReferenceConvert(std::string_view text, const ConversionRule& rule) {
   return out;
 }
 
-TEST(ConverterTest, AgreesWithStepByStepConversionOnRandomLists) {
-  const std::string tokens[] = {"a",     "Zq",   ",",    "=",    "1",    "7",    "42",
-                                " ",     "\r",   "\n",   "\r\n", "\r\n", "\r\n", G(u"北京"),
-                                G(u"😀"), "\xFF", "\x81", "$ch",  ";",    "\t"};
-  std::mt19937 rng(7);
+// Random texts of list-like tokens, long keys and phrases among them, so
+// that lines are read both from the 32-byte window and byte by byte.
+std::string RandomListText(std::mt19937& rng, int max_tokens, bool sogou) {
+  static const std::string tokens[] = {"a",
+                                       "Zq",
+                                       ",",
+                                       "=",
+                                       "1",
+                                       "7",
+                                       "42",
+                                       " ",
+                                       "\r",
+                                       "\n",
+                                       "\r\n",
+                                       "\r\n",
+                                       "\r\n",
+                                       G(u"北京"),
+                                       G(u"😀"),
+                                       "\xFF",
+                                       "\x81",
+                                       "$ch",
+                                       ";",
+                                       "\t",
+                                       "k,1=",
+                                       "k=1,",
+                                       "aj,2=\r\n",
+                                       "aj=2,\r\n",
+                                       std::string(29, 'x'),
+                                       std::string(40, 'y') + "\r\n"};
   std::uniform_int_distribution<std::size_t> pick(0, std::size(tokens) - 1);
-  std::uniform_int_distribution<int> length(0, 40);
-  for (int i = 0; i < 3000; ++i) {
-    std::string text = (i % 2 == 0) ? "k,1=v\r\n" : "k=1,v\r\n";
-    const int n = length(rng);
-    for (int t = 0; t < n; ++t) text += tokens[pick(rng)];
+  std::uniform_int_distribution<int> length(0, max_tokens);
+  std::string text = sogou ? "k,1=v\r\n" : "k=1,v\r\n";
+  const int n = length(rng);
+  for (int t = 0; t < n; ++t) text += tokens[pick(rng)];
+  return text;
+}
+
+TEST(ConverterTest, AgreesWithStepByStepConversionOnRandomLists) {
+  std::mt19937 rng(7);
+  for (int i = 0; i < 4000; ++i) {
+    const std::string text = RandomListText(rng, i < 3000 ? 40 : 300, i % 2 == 0);
     for (const ConversionRule* rule : {&kSogouToQqRule, &kQqToSogouRule}) {
       ASSERT_EQ(ConvertList(text, *rule), ReferenceConvert(text, *rule))
           << "case " << i << ": " << ::testing::PrintToString(text);
+    }
+  }
+}
+
+// A list cut after CR LFs, its pieces converted alone in any order and
+// joined in order, is converted as a whole: multi-line phrases' bodies
+// running across the cuts included.
+TEST(ConverterTest, PiecesConvertedAloneAndJoinedAreTheWhole) {
+  std::mt19937 rng(13);
+  for (int i = 0; i < 3000; ++i) {
+    std::string text = RandomListText(rng, 200, i % 2 == 0);
+    std::vector<std::size_t> cuts{0};
+    std::bernoulli_distribution cut_here(0.3);
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + 2)) {
+      if (cut_here(rng) && at + 2 < text.size()) cuts.push_back(at + 2);
+    }
+    cuts.push_back(text.size());
+    for (const ConversionRule* rule : {&kSogouToQqRule, &kQqToSogouRule}) {
+      std::vector<std::string> pieces;
+      for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+        pieces.push_back(text.substr(cuts[k], cuts[k + 1] - cuts[k]));
+      }
+      if (!pieces.back().ends_with("\r\n")) pieces.back() += "\r\n";
+      ListConverter converter(*rule);
+      std::vector<ListConverter::Piece> alone(pieces.size());
+      for (std::size_t k = pieces.size(); k-- > 0;) {
+        converter.ConvertAlone(pieces[k].data(), pieces[k].size(), alone[k]);
+      }
+      std::string joined;
+      for (std::size_t k = 0; k < pieces.size(); ++k) {
+        converter.Join(pieces[k].data(), alone[k]);
+        joined += pieces[k];
+      }
+      const Text whole = ConvertList(text, *rule);
+      ASSERT_EQ(converter.probe_passed(), !whole.empty()) << ::testing::PrintToString(text);
+      if (!whole.empty()) {
+        ASSERT_EQ(joined, whole) << "case " << i << ": " << ::testing::PrintToString(text);
+      }
     }
   }
 }
