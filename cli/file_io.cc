@@ -14,7 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr std::size_t kReadChunk = 4 << 20;
-}
+// Files of this size or more are mapped rather than read.
+constexpr std::size_t kMapBytes = 1 << 20;
+// Pieces waiting for the writer thread; the caller waits for a free place.
+constexpr std::size_t kMaxQueued = 2;
+}  // namespace
 
 std::string ErrnoText(int err) {
   std::string text = std::strerror(err);
@@ -46,9 +50,22 @@ bool InputBytes::ReadFile(const std::string& path, std::string& error) {
     error = ErrnoText(errno ? errno : EIO);
     return false;
   }
+  mapped_ = hint >= kMapBytes ? MapFile(file, hint) : nullptr;
+  if (mapped_) {
+    size_ = hint;
+    std::fclose(file);
+    return true;
+  }
   const bool ok = ReadAll(file, hint, error);
   std::fclose(file);
   return ok;
+}
+
+void InputBytes::Release() {
+  if (mapped_) UnmapFile(mapped_, size_);
+  mapped_ = nullptr;
+  data_.reset();
+  size_ = 0;
 }
 
 bool InputBytes::ReadStream(std::FILE* stream, std::string& error) {
@@ -112,6 +129,7 @@ bool Output::OpenFile(const std::string& path, std::string& error) {
       error = ErrnoText(errno ? errno : EIO);
       return false;
     }
+    direct_ = true;
     return true;
   }
 
@@ -147,16 +165,84 @@ void Output::OpenStream(std::FILE* stream) {
   UseBinaryMode(stream);
   file_ = stream;
   owns_file_ = false;
+  direct_ = true;
 }
 
-bool Output::Write(std::string_view bytes, std::string& error) {
+bool Output::Write(std::string& piece, std::string& error) {
   if (!file_) {
     error = ErrnoText(EBADF);
     return false;
   }
-  errno = 0;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    error = ErrnoText(errno ? errno : EIO);
+  if (piece.empty()) return true;
+  if (direct_) {
+    held_.push_back(std::move(piece));
+    piece = std::string();
+    return true;
+  }
+  std::unique_lock lock(mutex_);
+  if (!writer_.joinable() && !closing_) {
+    try {
+      writer_ = std::thread([this] { WriterLoop(); });
+    } catch (const std::system_error&) {
+      closing_ = true;  // no thread to be had: write here, as the pieces come
+    }
+  }
+  if (!writer_.joinable()) {
+    errno = 0;
+    if (write_errno_ == 0 && std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
+      write_errno_ = errno ? errno : EIO;
+    }
+    piece.clear();
+  } else {
+    changed_.wait(lock, [&] { return queued_.size() < kMaxQueued || write_errno_ != 0; });
+    if (write_errno_ == 0) {
+      queued_.push_back(std::move(piece));
+      piece = std::string();
+      if (!spare_.empty()) {
+        piece = std::move(spare_.back());
+        spare_.pop_back();
+      }
+      changed_.notify_all();
+    }
+  }
+  if (write_errno_ != 0) {
+    error = ErrnoText(write_errno_);
+    return false;
+  }
+  return true;
+}
+
+void Output::WriterLoop() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [&] { return !queued_.empty() || closing_; });
+    if (queued_.empty()) return;
+    std::string piece = std::move(queued_.front());
+    queued_.pop_front();
+    const bool failed = write_errno_ != 0;
+    lock.unlock();
+    int err = 0;
+    errno = 0;
+    if (!failed && std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
+      err = errno ? errno : EIO;
+    }
+    piece.clear();
+    lock.lock();
+    if (err != 0 && write_errno_ == 0) write_errno_ = err;
+    spare_.push_back(std::move(piece));
+    changed_.notify_all();
+  }
+}
+
+bool Output::StopWriter(std::string& error) {
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+  }
+  changed_.notify_all();
+  if (writer_.joinable()) writer_.join();
+  if (write_errno_ != 0) {
+    error = ErrnoText(write_errno_);
     return false;
   }
   return true;
@@ -167,8 +253,20 @@ bool Output::Commit(std::string& error) {
     error = ErrnoText(EBADF);
     return false;
   }
+  if (!StopWriter(error)) {
+    Discard();
+    return false;
+  }
   errno = 0;
-  bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
+  bool ok = true;
+  for (const std::string& piece : held_) {
+    if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
+      ok = false;
+      break;
+    }
+  }
+  held_.clear();
+  ok = ok && std::fflush(file_) == 0 && !std::ferror(file_);
   int err = errno;
   if (owns_file_) {
     if (std::fclose(file_) != 0 && ok) {
@@ -193,6 +291,9 @@ bool Output::Commit(std::string& error) {
 }
 
 void Output::Discard() {
+  std::string ignored;
+  StopWriter(ignored);
+  held_.clear();
   if (file_ && owns_file_) std::fclose(file_);
   file_ = nullptr;
   if (!temp_path_.empty()) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/file_io.h"
+#include "cli/worker.h"
 #include "convert/converter.h"
 #include "convert/encoding.h"
 
@@ -163,46 +164,19 @@ bool Load(const std::string& path, std::FILE* in, const std::optional<EncodingSp
          Decoded(DecodeToGb18030(list.body, list.encoding, list.storage), list, err);
 }
 
-// The converted list: `text`, then `tail` (a final CR LF the input lacked).
-// It is either `owned` or the input's own bytes, converted in place.
-struct ConvertedList {
-  Text owned;
-  std::string_view text;
-  std::string_view tail;
-  bool in_place = false;
-};
-
-// Decodes and converts the input. On failure reports, and returns an exit
-// status. A GB18030 input that needs no line-break change is converted in
-// its own buffer: a list of hundreds of megabytes is then never copied.
-std::optional<int> DecodeAndConvert(LoadedList& input, const Direction& direction,
-                                    ConvertedList& converted, std::FILE* err) {
-  if (!Decoded(DecodeToGb18030(input.body, input.encoding, input.storage), input, err)) {
-    return kExitIo;
-  }
-  if (input.text.data() == input.body.data()) {
-    char* data = input.bytes.data() + input.bom_length;
-    if (ConvertBytesInPlace(data, input.body.size(), *direction.rule)) {
-      converted.text = input.text;
-      converted.tail = input.text.ends_with("\r\n") ? "" : "\r\n";
-      converted.in_place = true;
-    }
-    return std::nullopt;
-  }
-  converted.owned = ConvertList(input.text, *direction.rule);
-  converted.text = converted.owned;
-  return std::nullopt;
+std::string UnrepresentableMessage(const LoadedList& list, const TextError& e, Encoding to) {
+  std::ostringstream s;
+  s << Quoted(list.name) << ": line " << e.line << ": character " << FormatCodePoint(e.code_point)
+    << " cannot be represented in " << EncodingName(to)
+    << "; choose an output encoding that has it (gb18030, utf-8 or utf-16le)";
+  return s.str();
 }
 
 bool CheckRepresentable(const LoadedList& list, Encoding to, std::FILE* err) {
   if (list.encoding == to) return true;
   const std::optional<TextError> bad = FindUnrepresentable(list.text, to);
   if (!bad) return true;
-  std::ostringstream s;
-  s << Quoted(list.name) << ": line " << bad->line << ": character "
-    << FormatCodePoint(bad->code_point) << " cannot be represented in " << EncodingName(to)
-    << "; choose an output encoding that has it (gb18030, utf-8 or utf-16le)";
-  Report(err, s.str());
+  Report(err, UnrepresentableMessage(list, *bad, to));
   return false;
 }
 
@@ -290,69 +264,225 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Options&
   return std::nullopt;
 }
 
+// The input is decoded, converted, encoded and written in pieces of about
+// this size, each cut after a line feed. Two pieces are prepared at a time,
+// one on a second thread, while a third thread writes the ones before: no
+// copy of the whole list is ever made.
+constexpr std::size_t kPieceBytes = 1 << 20;
+
+// Encodes the GB18030 `text` into `to`, appending to `out`. Returns the first
+// character `to` lacks, if any.
+std::optional<TextError> EncodeInto(std::string_view text, Encoding to, std::string& out) {
+  TextError error;
+  const EncodeStatus status = EncodeFromGb18030(
+      text, to,
+      [&out](std::string_view bytes) {
+        out.append(bytes);
+        return true;
+      },
+      &error);
+  if (status == EncodeStatus::kUnrepresentable) return error;
+  return std::nullopt;
+}
+
+// The output of one run. It is opened when the first bytes arrive. A
+// failure to open or write it ends the writing, but not the run: the input
+// is still read to its end, so that its faults, which matter more, are the
+// ones reported.
+class RunOutput {
+ public:
+  RunOutput(const std::string& path, std::FILE* stream, const EncodingSpec& spec)
+      : path_(path), stream_(stream), spec_(spec) {}
+
+  const EncodingSpec& spec() const { return spec_; }
+  bool writing() const { return writing_; }
+  void Stop() { writing_ = false; }
+  const std::string& failure() const { return failure_; }
+  std::string name() const { return path_ == "-" ? std::string(kStdoutName) : path_; }
+
+  // Hands `bytes`, in the output encoding, to the output (they are taken;
+  // see Output::Write).
+  void Write(std::string& bytes) {
+    if (!writing_ || !Open()) return;
+    if (!output_.Write(bytes, failure_)) writing_ = false;
+  }
+
+  // Encodes the GB18030 `text` and writes it; every character of it must
+  // have a form in the output encoding.
+  void Encode(std::string_view text) {
+    encoded_.clear();
+    if (spec_.encoding == Encoding::kGb18030) {
+      encoded_.assign(text);
+    } else {
+      EncodeInto(text, spec_.encoding, encoded_);
+    }
+    Write(encoded_);
+  }
+
+  bool Commit() {
+    if (!writing_ || !Open()) return false;
+    return output_.Commit(failure_);
+  }
+
+ private:
+  bool Open() {
+    if (opened_) return writing_;
+    opened_ = true;
+    if (path_ == "-") {
+      output_.OpenStream(stream_);
+    } else if (!output_.OpenFile(path_, failure_)) {
+      writing_ = false;
+      return false;
+    }
+    std::string bom(spec_.bom ? ByteOrderMark(spec_.encoding) : "");
+    if (!output_.Write(bom, failure_)) writing_ = false;
+    return writing_;
+  }
+
+  Output output_;
+  std::string path_;
+  std::FILE* stream_;
+  EncodingSpec spec_;
+  bool opened_ = false;
+  bool writing_ = true;
+  std::string failure_;  // why the output failed
+  std::string encoded_;
+};
+
+// A piece of the input, prepared on its own: decoded, converted alone and,
+// for an output encoding other than GB18030, encoded.
+struct Piece {
+  std::size_t begin = 0;  // in the input's body
+  std::size_t end = 0;
+  std::optional<TextError> invalid;  // offset and line within the piece
+  std::string text;                  // GB18030, converted
+  std::string decoding;              // the decoder's buffer
+  ListConverter::Piece converted;
+  std::string encoded;
+  std::optional<TextError> unrepresentable;  // line within the piece
+};
+
+void EncodePiece(Piece& piece, Encoding to) {
+  piece.encoded.clear();
+  piece.unrepresentable = EncodeInto(piece.text, to, piece.encoded);
+}
+
+void PreparePiece(Piece& piece, const LoadedList& input, const ListConverter& converter,
+                  Encoding to) {
+  piece.invalid.reset();
+  piece.unrepresentable.reset();
+  const DecodeResult decoded = DecodeToGb18030(
+      input.body.substr(piece.begin, piece.end - piece.begin), input.encoding, piece.decoding);
+  if (!decoded.ok) {
+    piece.invalid = decoded.error;
+    return;
+  }
+  if (decoded.text.data() == piece.decoding.data()) {
+    piece.text.swap(piece.decoding);
+  } else {
+    piece.text.assign(decoded.text);
+  }
+  if (piece.end == input.body.size() && !piece.text.ends_with("\r\n")) piece.text += "\r\n";
+  converter.ConvertAlone(piece.text.data(), piece.text.size(), piece.converted);
+  if (to != Encoding::kGb18030) EncodePiece(piece, to);
+}
+
 int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
   const Direction& direction = options.to == "qq" ? kToQq : kToSogou;
   const std::optional<EncodingSpec> input_spec = ParseEncoding(options.input_encoding);
 
   LoadedList input;
   if (!Read(options.input, in, input_spec, input, err)) return kExitIo;
-  ConvertedList converted;
-  if (const std::optional<int> status = DecodeAndConvert(input, direction, converted, err)) {
-    return *status;
+  EncodingSpec out_spec{input.encoding, input.bom};
+  if (!options.output_encoding.empty()) out_spec = *ParseEncoding(options.output_encoding);
+  RunOutput output(options.output, out, out_spec);
+
+  // Faults are reported in this order: invalid input, an unreadable or
+  // invalid merge file, an input that is not a list, a character the output
+  // encoding lacks, then a failure of the output.
+  ListConverter converter(*direction.rule);
+  std::optional<std::string> unrepresentable;
+  const std::string_view body = input.body;
+  // Joins a prepared piece to those before it and writes it; false when
+  // the input is invalid there.
+  const auto finish = [&](Piece& piece) {
+    if (piece.invalid) {
+      TextError error = *piece.invalid;
+      error.offset += piece.begin;
+      error.line = LineAt(body, error.offset, input.encoding);
+      Report(err, InvalidBytesMessage(input, error, error.offset + input.bom_length));
+      return false;
+    }
+    const bool changed = converter.Join(piece.text.data(), piece.converted);
+    if (out_spec.encoding == Encoding::kGb18030) {
+      output.Write(piece.text);
+      return true;
+    }
+    if (!output.writing()) return true;
+    if (changed) EncodePiece(piece, out_spec.encoding);
+    if (piece.unrepresentable) {
+      // The conversion only moves ASCII separators: a character the output
+      // lacks is the input's, and is reported at its line there.
+      piece.unrepresentable->line += LineAt(body, piece.begin, input.encoding) - 1;
+      unrepresentable = UnrepresentableMessage(input, *piece.unrepresentable, out_spec.encoding);
+      output.Stop();
+      return true;
+    }
+    output.Write(piece.encoded);
+    return true;
+  };
+
+  Piece pieces[2];
+  Worker worker;
+  for (std::size_t next = 0; next < body.size();) {
+    std::size_t count = 0;
+    for (; count < 2 && next < body.size(); ++count) {
+      pieces[count].begin = next;
+      next = pieces[count].end = PieceEnd(body, next, kPieceBytes, input.encoding);
+    }
+    if (count == 2) {
+      worker.Run([&] { PreparePiece(pieces[1], input, converter, out_spec.encoding); });
+    }
+    PreparePiece(pieces[0], input, converter, out_spec.encoding);
+    if (count == 2) worker.Wait();
+    for (std::size_t k = 0; k < count; ++k) {
+      if (!finish(pieces[k])) return kExitIo;
+    }
   }
+
   LoadedList merge;
   const bool merging = !options.merge.empty();
   if (merging && !Load(options.merge, in, input_spec, merge, err)) return kExitIo;
 
-  if (converted.text.empty()) {
+  if (!converter.probe_passed()) {
     std::string message = Quoted(input.name) + ": not a " + std::string(direction.from_name) +
                           " list: no entry of the form " + std::string(direction.from_shape) +
                           " (one digit) was found";
-    if (ProbeList(input.text, *direction.reverse_rule)) {
+    const DecodeResult whole = DecodeToGb18030(body, input.encoding, input.storage);
+    if (whole.ok && ProbeList(whole.text, *direction.reverse_rule)) {
       message += "; it looks like a " + std::string(direction.to_name) +
                  " list: to convert it, use " + std::string(direction.reverse_option);
     }
     Report(err, message);
     return kExitNotAList;
   }
-
-  // Every character must have a form in the output encoding. The conversion
-  // only moves ASCII separators, so the input's characters are the
-  // output's, and a missing one is reported where the user can find it.
-  EncodingSpec out_spec{input.encoding, input.bom};
-  if (!options.output_encoding.empty()) out_spec = *ParseEncoding(options.output_encoding);
-  if (!CheckRepresentable(input, out_spec.encoding, err)) return kExitIo;
-  if (merging && !CheckRepresentable(merge, out_spec.encoding, err)) return kExitIo;
-  if (!converted.in_place) input.Release();
-
-  Output output;
-  std::string reason;
-  const std::string out_name = options.output == "-" ? std::string(kStdoutName) : options.output;
-  if (options.output == "-") {
-    output.OpenStream(out);
-  } else if (!output.OpenFile(options.output, reason)) {
-    Report(err, "cannot write " + Quoted(out_name) + ": " + reason);
+  if (unrepresentable) {
+    Report(err, *unrepresentable);
     return kExitIo;
   }
-  const ByteSink sink = [&](std::string_view bytes) { return output.Write(bytes, reason); };
-  bool ok = !out_spec.bom || sink(ByteOrderMark(out_spec.encoding));
-  // No character can be missing from the output encoding now: the texts were
-  // checked above, and the separator is in GBK.
-  TextError error;
-  for (std::string_view piece :
-       {converted.text, converted.tail,
-        merging ? direction.rule->merge_separator : std::string_view(), merge.text}) {
-    if (!ok) break;
-    const EncodeStatus status = EncodeFromGb18030(piece, out_spec.encoding, sink, &error);
-    if (status == EncodeStatus::kUnrepresentable) {
-      reason = "character " + FormatCodePoint(error.code_point) + " cannot be represented in " +
-               std::string(EncodingName(out_spec.encoding));
-    }
-    ok = status == EncodeStatus::kOk;
+  if (merging) {
+    if (!CheckRepresentable(merge, out_spec.encoding, err)) return kExitIo;
+    // Every character has a form in the output encoding now, the
+    // separator's too (it is in GBK).
+    output.Encode(direction.rule->merge_separator);
+    output.Encode(merge.text);
   }
-  if (!ok || !output.Commit(reason)) {
-    output.Discard();
-    Report(err, "cannot write " + Quoted(out_name) + ": " + reason);
+  // The inputs are let go first: a file that is also the output can then be
+  // replaced on every system.
+  input.Release();
+  merge.Release();
+  if (!output.Commit()) {
+    Report(err, "cannot write " + Quoted(output.name()) + ": " + output.failure());
     return kExitIo;
   }
   return kExitOk;
@@ -366,7 +496,7 @@ int Run(const std::vector<std::string>& args, std::FILE* in, std::FILE* out, std
   try {
     return Convert(options, in, out, err);
   } catch (const std::bad_alloc&) {
-    // Nothing was written: the output is opened only after the conversion.
+    // Nothing was written: the output is discarded as the stack unwinds.
     Report(err, "not enough memory to convert the list; nothing was written");
     return kExitIo;
   }

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "convert/converter.h"
+#include "convert/encoding.h"
 #include "tests/cli/test_util.h"
 
 namespace marvoset::cli {
@@ -106,9 +108,9 @@ TEST(Run, FileToFile) {
   EXPECT_EQ(ReadFile(dir / "out.txt"), ConvertSogouToQq(list));
 }
 
-// Lists of a megabyte and more are converted while a second thread validates
-// them; the result must be the same as converting the validated text.
-TEST(Run, LargeListsConvertedWhileValidated) {
+// Lists of a megabyte and more are decoded and converted a piece at a time;
+// the result must be the same as converting the whole decoded text.
+TEST(Run, LargeListsConvertedPieceByPiece) {
   const std::string list = SampleSogouList(80000, 11);
   ASSERT_GT(list.size(), 1u << 20);
   Result r = RunWith({"--to", "qq"}, list);
@@ -143,6 +145,102 @@ TEST(Run, LargeListWithAnInvalidByteLateOn) {
   EXPECT_NE(r.err.find("line " + std::to_string(lines) + ", byte offset " + std::to_string(at)),
             std::string::npos)
       << r.err;
+}
+
+// The bytes of the GB18030 `text` in `to`.
+std::string Encoded(std::string_view text, Encoding to) {
+  std::string out;
+  EncodeFromGb18030(text, to, [&out](std::string_view bytes) {
+    out.append(bytes);
+    return true;
+  });
+  return out;
+}
+
+// A list of several megabytes is read, converted and written a piece at a
+// time; a multi-line phrase's body of 1.5 MB runs across the cuts between
+// pieces. In every encoding the file is the whole list's conversion.
+TEST(Run, LargeListsInEveryEncodingAreConvertedWhole) {
+  std::string body;
+  while (body.size() < (3u << 19)) body += "  x = f(a, b); k=2,v\r\n";
+  const std::string list = SampleSogouList(60000, 21) + "ajax,1=\r\n" + body +
+                           SampleSogouList(60000, 22) + Gb(u"zi,3=😀\r\nend,1=末");
+  const std::string expected = ConvertSogouToQq(list);
+  ASSERT_FALSE(expected.empty());
+  ASSERT_NE(expected.find(body), std::string::npos);  // the body passed verbatim
+  struct Form {
+    const char* name;
+    Encoding encoding;
+    std::string_view bom;
+  };
+  const Form forms[] = {{"gb18030", Encoding::kGb18030, ""},
+                        {"utf-8", Encoding::kUtf8, ""},
+                        {"utf-16le", Encoding::kUtf16Le, "\xFF\xFE"},
+                        {"utf-16be", Encoding::kUtf16Be, "\xFE\xFF"}};
+  TempDir dir;
+  for (const Form& form : forms) {
+    SCOPED_TRACE(form.name);
+    WriteFile(dir / "in.txt", std::string(form.bom) + Encoded(list, form.encoding));
+    const Result r = RunWith({"--to", "qq", dir / "in.txt", "-o", dir / "out.txt"});
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_TRUE(ReadFile(dir / "out.txt") ==
+                std::string(form.bom) + Encoded(expected, form.encoding));
+  }
+}
+
+// A fault found late in a large list, after earlier pieces were written to
+// the temporary file, leaves the output file as it was and no temporary
+// file; the fault is reported at its line.
+TEST(Run, LateFaultsLeaveTheOutputFileAsItWas) {
+  TempDir dir;
+  const std::string list = SampleSogouList(150000, 23);
+  ASSERT_GT(list.size(), 2u << 20);
+  std::size_t lines = 1;
+  for (char c : list) lines += c == '\n';
+  const std::string line = "line " + std::to_string(lines);
+  struct Case {
+    const char* name;
+    std::string input;
+    std::vector<std::string> options;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"invalid byte", list + "a,1=\x80\r\n", {}, line + ", byte offset"},
+      {"character outside GBK",
+       list + Gb(u"zi,1=𠀀\r\n"),
+       {"--output-encoding", "gbk"},
+       line + ": character U+20000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(dir / "in.txt", c.input);
+    WriteFile(dir / "out.txt", "precious\r\n");
+    std::vector<std::string> args = {"--to", "qq", dir / "in.txt", "-o", dir / "out.txt"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const Result r = RunWith(args);
+    EXPECT_EQ(r.status, kExitIo);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dir / "out.txt"), "precious\r\n");
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      ++files;
+    }
+    EXPECT_EQ(files, 2u);  // in.txt and out.txt: no temporary file
+  }
+}
+
+// Faults of the input are reported before a failure of the output.
+TEST(Run, InputFaultsComeBeforeAnUnwritableOutput) {
+  TempDir dir;
+  const std::string out = dir / "no-such-dir/out.txt";
+  Result r = RunWith({"--to", "qq", "-o", out}, "hello\r\n");
+  EXPECT_EQ(r.status, kExitNotAList) << r.err;
+  r = RunWith({"--to", "qq", "-o", out}, SampleSogouList(80000, 24) + "\xFF");
+  EXPECT_EQ(r.status, kExitIo);
+  EXPECT_NE(r.err.find("invalid GB18030 bytes"), std::string::npos) << r.err;
+  r = RunWith({"--to", "qq", "-o", out}, Gb(u"dz,1=北京\r\n"));
+  EXPECT_EQ(r.status, kExitIo);
+  EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
 }
 
 TEST(Run, MergeIsTheWindowsMerge) {
