@@ -248,29 +248,6 @@ Text ConvertList(std::string_view text, const ConversionRule& rule) {
   return out;
 }
 
-bool ConvertBytesInPlace(char* data, std::size_t size, const ConversionRule& rule) {
-  const std::string_view text(data, size);
-  if (!ProbeList(text, rule)) return false;
-  // The scan needs a CR LF at the end: a last line without one is converted
-  // in a copy that has it, with the state the lines before it leave.
-  const std::size_t last_break = text.rfind("\r\n");
-  const std::size_t whole = last_break == std::string_view::npos ? 0 : last_break + 2;
-  const bool in_body = whole > 0 && ConvertAllLines(data, whole, rule);
-  if (whole < size) {
-    Text last(text.substr(whole));
-    last += "\r\n";
-    ConvertLines(last.data(), last.size(), rule, in_body);
-    std::memcpy(data + whole, last.data(), size - whole);
-  }
-  return true;
-}
-
-bool ConvertListInPlace(Text& text, const ConversionRule& rule) {
-  if (!ConvertBytesInPlace(text.data(), text.size(), rule)) return false;
-  if (!EndsWithLineBreak(text)) text += "\r\n";
-  return true;
-}
-
 void ListConverter::ConvertAlone(char* data, std::size_t size, Piece& piece) const {
   piece.probe_passed = ProbeList(std::string_view(data, size), rule_);
   std::size_t first_entry = 0;

@@ -42,16 +42,6 @@ bool ProbeList(std::string_view text, const ConversionRule& rule);
 // The converted list, or "" when the probe finds nothing.
 Text ConvertList(std::string_view text, const ConversionRule& rule);
 
-// The same conversion done in `text` itself, for lists too large to hold
-// twice: false, and `text` unchanged, when the probe finds nothing. A text
-// that lacks its final CR LF gets one appended, so keep two bytes of
-// capacity spare to avoid a reallocation.
-bool ConvertListInPlace(Text& text, const ConversionRule& rule);
-
-// The same in a buffer that cannot grow: the converted list is the buffer's
-// bytes followed by CR LF when they do not end with one (the caller adds it).
-bool ConvertBytesInPlace(char* data, std::size_t size, const ConversionRule& rule);
-
 // The same conversion applied to a list piece by piece, as it is streamed
 // from a file. Converted one after another, the pieces give exactly what
 // ConvertList gives for the whole, provided the probe passed on one of them
