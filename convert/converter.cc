@@ -248,8 +248,29 @@ Text ConvertList(std::string_view text, const ConversionRule& rule) {
   return out;
 }
 
+namespace {
+
+// ProbeList's answer, found with byte searches rather than the regular
+// expression, so that it can run on any thread (the engine keeps
+// per-thread state, whose clean-up at a thread's end the Windows runtime
+// gets wrong). B, A and an ASCII digit each stand alone in GB18030 (none
+// is a lead byte, and a digit after B or before A cannot be the second
+// byte of a four-byte character), so the bytes B, digit, A are a match of
+// the probe pattern exactly where the engine finds one.
+bool HasProbeMatch(std::string_view text, const ConversionRule& rule) {
+  for (std::size_t b = text.find(rule.key_separator);
+       b != std::string_view::npos && b + 2 < text.size();
+       b = text.find(rule.key_separator, b + 1)) {
+    if (text[b + 1] >= '0' && text[b + 1] <= '9' && text[b + 2] == rule.field_separator)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void ListConverter::ConvertAlone(char* data, std::size_t size, Piece& piece) const {
-  piece.probe_passed = ProbeList(std::string_view(data, size), rule_);
+  piece.probe_passed = HasProbeMatch(std::string_view(data, size), rule_);
   std::size_t first_entry = 0;
   while (first_entry < size) {
     const std::size_t end = FindLineEnd(data, size, first_entry);
