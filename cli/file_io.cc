@@ -14,8 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr std::size_t kReadChunk = 4 << 20;
-// Files of this size or more are mapped rather than read.
-constexpr std::size_t kMapBytes = 1 << 20;
 // Pieces waiting for the writer thread; the caller waits for a free place.
 constexpr std::size_t kMaxQueued = 2;
 }  // namespace
@@ -50,22 +48,9 @@ bool InputBytes::ReadFile(const std::string& path, std::string& error) {
     error = ErrnoText(errno ? errno : EIO);
     return false;
   }
-  mapped_ = hint >= kMapBytes ? MapFile(file, hint) : nullptr;
-  if (mapped_) {
-    size_ = hint;
-    std::fclose(file);
-    return true;
-  }
   const bool ok = ReadAll(file, hint, error);
   std::fclose(file);
   return ok;
-}
-
-void InputBytes::Release() {
-  if (mapped_) UnmapFile(mapped_, size_);
-  mapped_ = nullptr;
-  data_.reset();
-  size_ = 0;
 }
 
 bool InputBytes::ReadStream(std::FILE* stream, std::string& error) {
@@ -102,6 +87,69 @@ bool InputBytes::ReadAll(std::FILE* stream, std::size_t size_hint, std::string& 
       if (std::feof(stream)) return true;
     }
   }
+}
+
+InputFile::~InputFile() { Close(); }
+
+bool InputFile::Open(const std::string& path, std::string& error) {
+  Close();
+  std::error_code ec;
+  const fs::path native = NativePath(path);
+  const fs::file_status status = fs::status(native, ec);
+  if (ec) {
+    error = ec.message();
+    return false;
+  }
+  if (fs::is_directory(status)) {
+    error = ErrnoText(EISDIR);
+    return false;
+  }
+  errno = 0;
+  file_ = OpenPath(native, "rb");
+  if (!file_) {
+    error = ErrnoText(errno ? errno : EIO);
+    return false;
+  }
+  std::setvbuf(file_, nullptr, _IONBF, 0);  // the reads are large; no copy through a buffer
+  position_ = 0;
+  return true;
+}
+
+bool InputFile::Read(std::uint64_t offset, std::size_t size, std::string& out, std::string& error) {
+  if (!file_) {
+    error = ErrnoText(EBADF);
+    return false;
+  }
+  if (offset != position_) {
+    if (!SeekFile(file_, offset)) {
+      error = ErrnoText(errno ? errno : EIO);
+      return false;
+    }
+    position_ = offset;
+  }
+  const std::size_t old_size = out.size();
+  out.resize(old_size + size);
+  std::size_t got = 0;
+  while (got < size) {
+    errno = 0;
+    const std::size_t n = std::fread(out.data() + old_size + got, 1, size - got, file_);
+    got += n;
+    if (n == 0) break;
+  }
+  out.resize(old_size + got);
+  position_ += got;
+  if (std::ferror(file_)) {
+    error = ErrnoText(errno ? errno : EIO);
+    std::clearerr(file_);
+    return false;
+  }
+  std::clearerr(file_);  // at the end: a later read may ask again
+  return true;
+}
+
+void InputFile::Close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
 }
 
 Output::~Output() { Discard(); }

@@ -1,9 +1,11 @@
-// Whole-file input and all-or-nothing output for marvoset-convert, on the
-// C and C++ standard libraries and a few platform calls (file_system.h).
+// Input read whole or a part at a time, and all-or-nothing output, for
+// marvoset-convert, on the C and C++ standard libraries and a few platform calls
+// (file_system.h).
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -16,18 +18,14 @@
 
 namespace marvoset::cli {
 
-// The whole content of a file or stream. A file is mapped into memory where
-// the platform allows (no copy, and no fresh memory to clear); otherwise it
-// and a stream are read with large reads.
+// The whole content of a file or stream, read into memory with large reads.
 class InputBytes {
  public:
-  InputBytes() = default;
-  ~InputBytes() { Release(); }
-  InputBytes(const InputBytes&) = delete;
-  InputBytes& operator=(const InputBytes&) = delete;
-
-  std::string_view view() const { return {mapped_ ? mapped_ : data_.get(), size_}; }
-  void Release();
+  std::string_view view() const { return {data_.get(), size_}; }
+  void Release() {
+    data_.reset();
+    size_ = 0;
+  }
 
   // Reads the whole of `path`. On failure returns false and sets `error` to
   // the reason (no file name in it).
@@ -39,8 +37,31 @@ class InputBytes {
   bool ReadAll(std::FILE* stream, std::size_t size_hint, std::string& error);
 
   std::unique_ptr<char[]> data_;
-  const char* mapped_ = nullptr;
   std::size_t size_ = 0;
+};
+
+// A file read a part at a time, from wherever the caller asks: a list of
+// any size is never held whole. (Reads into a small buffer that is used
+// again and again beat mapping the file, whose pages are slow to reach,
+// and reading it whole, which needs that much fresh memory.)
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // On failure returns false and sets `error` to the reason (no file name
+  // in it).
+  bool Open(const std::string& path, std::string& error);
+  // Appends up to `size` bytes from byte `offset` on to `out`; fewer only
+  // at the end of the file.
+  bool Read(std::uint64_t offset, std::size_t size, std::string& out, std::string& error);
+  void Close();
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::uint64_t position_ = 0;  // where file_ reads next
 };
 
 // Where the output goes. Nothing is visible at the destination until

@@ -1,11 +1,11 @@
 // The platform's part of file_io.cc: turning a path from the command line
 // into a file-system path, opening files, creating a file that must not
-// exist yet, mapping a file into memory, moving a finished file into place, and binary standard
+// exist yet, seeking far into a file, moving a finished file into place, and binary standard
 // streams. Each function reports failure as the C library does (nullptr and errno) or through
 // `error`, never by throwing.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -26,11 +26,8 @@ std::FILE* CreateNewFile(const std::filesystem::path& path);
 bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
                    std::string& error);
 
-// Maps the first `size` bytes of the open `file` read-only, or returns
-// nullptr when that cannot be done (the caller then reads the file).
-const char* MapFile(std::FILE* file, std::size_t size);
-// Undoes MapFile.
-void UnmapFile(const char* data, std::size_t size);
+// Moves the read position of `file` to byte `offset`.
+bool SeekFile(std::FILE* file, std::uint64_t offset);
 
 // Makes a standard stream pass bytes unchanged (no line-break translation).
 void UseBinaryMode(std::FILE* stream);

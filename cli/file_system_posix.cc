@@ -1,6 +1,4 @@
 // POSIX backend of the file-system calls; see file_system.h.
-#include <sys/mman.h>
-
 #include <system_error>
 
 #include "cli/file_system.h"
@@ -25,16 +23,9 @@ bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::pat
   return !ec;
 }
 
-const char* MapFile(std::FILE* file, std::size_t size) {
-  if (size == 0) return nullptr;
-  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
-  if (data == MAP_FAILED) return nullptr;
-  // The pieces are read in order, once.
-  madvise(data, size, MADV_WILLNEED);
-  return static_cast<const char*>(data);
+bool SeekFile(std::FILE* file, std::uint64_t offset) {
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
-
-void UnmapFile(const char* data, std::size_t size) { munmap(const_cast<char*>(data), size); }
 
 void UseBinaryMode(std::FILE*) {}  // streams are binary already
 

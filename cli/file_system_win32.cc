@@ -58,18 +58,9 @@ bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::pat
   return false;
 }
 
-const char* MapFile(std::FILE* file, std::size_t size) {
-  if (size == 0) return nullptr;
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (mapping == nullptr) return nullptr;
-  void* data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
-  CloseHandle(mapping);  // the view keeps the mapping alive
-  return static_cast<const char*>(data);
+bool SeekFile(std::FILE* file, std::uint64_t offset) {
+  return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
-
-void UnmapFile(const char* data, std::size_t) { UnmapViewOfFile(data); }
 
 void UseBinaryMode(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 

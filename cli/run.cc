@@ -79,14 +79,45 @@ std::string Quoted(std::string_view name) {
   return "'" + std::string(name) + "'";
 }
 
-// A list read from a file and decoded into the library's text.
-struct LoadedList {
-  std::string name;  // for messages
-  InputBytes bytes;
-  std::string storage;
+// How a list's bytes are read, for messages.
+struct ListForm {
+  std::string name;
   Encoding encoding = Encoding::kGb18030;
   bool bom = false;
   std::size_t bom_length = 0;
+};
+
+// `at`: the bytes from the error's offset on (a few are shown); `offset`
+// counts the byte order mark.
+std::string InvalidBytesMessage(const ListForm& list, const TextError& e, std::uint64_t offset,
+                                std::string_view at) {
+  std::ostringstream s;
+  if (e.code_point != 0) {
+    s << Quoted(list.name) << ": line " << e.line << ": character " << FormatCodePoint(e.code_point)
+      << " (byte offset " << offset << ") has no GB18030 form and cannot be converted";
+    return s.str();
+  }
+  s << Quoted(list.name) << ": invalid " << EncodingName(list.encoding) << " bytes at line "
+    << e.line << ", byte offset " << offset << " (";
+  at = at.substr(0, 4);
+  for (std::size_t i = 0; i < at.size(); ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(at[i]));
+    s << (i > 0 ? " " : "") << hex;
+  }
+  if (at.empty()) s << "end of file";
+  s << ")";
+  if (list.encoding == Encoding::kGb18030 && !list.bom) {
+    s << "; if the file is in another encoding, name it with --input-encoding";
+  }
+  return s.str();
+}
+
+// A list read whole from a file and decoded into the library's text (the
+// merge file).
+struct LoadedList : ListForm {
+  InputBytes bytes;
+  std::string storage;
   std::string_view body;  // the bytes after the byte order mark
   std::string_view text;  // decoded: GB18030, CR LF
 
@@ -96,30 +127,6 @@ struct LoadedList {
     std::string().swap(storage);
   }
 };
-
-std::string InvalidBytesMessage(const LoadedList& list, const TextError& e, std::size_t offset) {
-  std::ostringstream s;
-  const std::string_view all = list.bytes.view();
-  if (e.code_point != 0) {
-    s << Quoted(list.name) << ": line " << e.line << ": character " << FormatCodePoint(e.code_point)
-      << " (byte offset " << offset << ") has no GB18030 form and cannot be converted";
-    return s.str();
-  }
-  s << Quoted(list.name) << ": invalid " << EncodingName(list.encoding) << " bytes at line "
-    << e.line << ", byte offset " << offset << " (";
-  const std::size_t end = std::min(all.size(), offset + 4);
-  for (std::size_t i = offset; i < end; ++i) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(all[i]));
-    s << (i > offset ? " " : "") << hex;
-  }
-  if (end == offset) s << "end of file";
-  s << ")";
-  if (list.encoding == Encoding::kGb18030 && !list.bom) {
-    s << "; if the file is in another encoding, name it with --input-encoding";
-  }
-  return s.str();
-}
 
 // Reads `path` ("-" for `in`) and settles its encoding. Reports and returns
 // false on failure.
@@ -151,7 +158,8 @@ bool Read(const std::string& path, std::FILE* in, const std::optional<EncodingSp
 // on failure.
 bool Decoded(const DecodeResult& decoded, LoadedList& list, std::FILE* err) {
   if (!decoded.ok) {
-    Report(err, InvalidBytesMessage(list, decoded.error, decoded.error.offset + list.bom_length));
+    const std::size_t offset = decoded.error.offset + list.bom_length;
+    Report(err, InvalidBytesMessage(list, decoded.error, offset, list.bytes.view().substr(offset)));
     return false;
   }
   list.text = decoded.text;
@@ -164,7 +172,7 @@ bool Load(const std::string& path, std::FILE* in, const std::optional<EncodingSp
          Decoded(DecodeToGb18030(list.body, list.encoding, list.storage), list, err);
 }
 
-std::string UnrepresentableMessage(const LoadedList& list, const TextError& e, Encoding to) {
+std::string UnrepresentableMessage(const ListForm& list, const TextError& e, Encoding to) {
   std::ostringstream s;
   s << Quoted(list.name) << ": line " << e.line << ": character " << FormatCodePoint(e.code_point)
     << " cannot be represented in " << EncodingName(to)
@@ -264,11 +272,11 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Options&
   return std::nullopt;
 }
 
-// The input is decoded, converted, encoded and written in pieces of about
-// this size, each cut after a line feed. Two pieces are prepared at a time,
-// one on a second thread, while a third thread writes the ones before: no
-// copy of the whole list is ever made.
-constexpr std::size_t kPieceBytes = 1 << 20;
+// The input is read, decoded, converted, encoded and written in pieces of
+// about this size, each cut just after a line feed. Two pieces are prepared
+// at a time, one on a second thread, while a third thread writes the ones
+// before; nothing the size of the whole list is ever held.
+constexpr std::size_t kPieceBytes = 256 * 1024;
 
 // Encodes the GB18030 `text` into `to`, appending to `out`. Returns the first
 // character `to` lacks, if any.
@@ -349,11 +357,159 @@ class RunOutput {
   std::string encoded_;
 };
 
+// The list to convert, read a part at a time: a file from wherever a part
+// is wanted, or standard input, which cannot be read twice and so is read
+// whole first.
+class InputList : public ListForm {
+ public:
+  bool Open(const std::string& path, std::FILE* in, std::string& error) {
+    name = path == "-" ? std::string(kStdinName) : path;
+    stream_ = path == "-";
+    return stream_ ? bytes_.ReadStream(in, error) : file_.Open(path, error);
+  }
+
+  // Appends up to `size` bytes from byte `offset` (counting the byte order
+  // mark) on to `out`; fewer only at the end.
+  bool Read(std::uint64_t offset, std::size_t size, std::string& out, std::string& error) {
+    if (!stream_) return file_.Read(offset, size, out, error);
+    const std::string_view all = bytes_.view();
+    if (offset < all.size()) out.append(all.substr(static_cast<std::size_t>(offset), size));
+    return true;
+  }
+
+  void Close() {
+    file_.Close();
+    bytes_.Release();
+  }
+
+ private:
+  bool stream_ = false;
+  InputFile file_;
+  InputBytes bytes_;
+};
+
+// Whether all of the input is valid UTF-8. Stops at the first byte that is
+// not: a GB18030 list is known for one after its first Chinese character.
+bool ValidUtf8Throughout(InputList& input, bool& valid, std::string& error) {
+  std::string chunk;
+  std::uint64_t next = 0;  // where the next read starts
+  for (;;) {
+    const std::size_t before = chunk.size();
+    if (!input.Read(next, kPieceBytes, chunk, error)) return false;
+    next += chunk.size() - before;
+    const bool end = chunk.size() < before + kPieceBytes;
+    // A character cut short by the read waits for the rest of it.
+    std::size_t cut = chunk.size();
+    if (!end) {
+      const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(chunk[i]); };
+      while (cut > 0 && chunk.size() - cut < 3 && (byte(cut - 1) & 0xC0) == 0x80) --cut;
+      if (cut > 0 && byte(cut - 1) >= 0xC0) --cut;
+    }
+    if (!IsValidUtf8(std::string_view(chunk).substr(0, cut))) {
+      valid = false;
+      return true;
+    }
+    if (end) {
+      valid = true;
+      return true;
+    }
+    chunk.erase(0, cut);
+  }
+}
+
+// Opens the input and settles its encoding: the one named, or the byte
+// order mark's, or, without one, UTF-8 when all of it is valid UTF-8 and
+// GB18030 otherwise. Reports and returns false on failure.
+bool OpenInput(const std::string& path, std::FILE* in, const std::optional<EncodingSpec>& forced,
+               InputList& input, std::FILE* err) {
+  std::string reason;
+  std::string head;
+  bool ok = input.Open(path, in, reason) && input.Read(0, 4, head, reason);
+  if (ok && forced) {
+    input.encoding = forced->encoding;
+    input.bom = BomLength(head, input.encoding) > 0;
+  } else if (ok) {
+    const DetectedEncoding detected = DetectEncoding(head);
+    input.bom = detected.bom;
+    input.encoding = detected.encoding;
+    bool utf8 = false;
+    if (!input.bom && (ok = ValidUtf8Throughout(input, utf8, reason))) {
+      input.encoding = utf8 ? Encoding::kUtf8 : Encoding::kGb18030;
+    }
+  }
+  if (!ok) {
+    Report(err, "cannot read " + Quoted(input.name) + ": " + reason);
+    return false;
+  }
+  input.bom_length = input.bom ? ByteOrderMark(input.encoding).size() : 0;
+  return true;
+}
+
+// The line (from 1) of byte `offset` of the input's body, for a message:
+// the input is read again up to it.
+std::size_t LineOf(InputList& input, std::uint64_t offset) {
+  std::size_t line = 1;
+  std::string chunk;
+  std::string ignored;
+  for (std::uint64_t pos = 0; pos < offset;) {
+    chunk.clear();
+    // Chunks of even size keep UTF-16 code units whole.
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, offset - pos));
+    if (!input.Read(input.bom_length + pos, size, chunk, ignored) || chunk.empty()) break;
+    line += LineAt(chunk, chunk.size(), input.encoding) - 1;
+    pos += chunk.size();
+  }
+  return line;
+}
+
+// Cuts the input's body into pieces that end just after a line feed (the
+// last one wherever the input ends).
+class PieceReader {
+ public:
+  explicit PieceReader(InputList& input) : input_(input) {}
+
+  // Puts the next piece's bytes into `bytes`, its offset in the body into
+  // `begin`, and whether it is the last into `last`. Returns false when no
+  // piece is left, or on a read error (with `error` set).
+  bool Next(std::string& bytes, std::uint64_t& begin, bool& last, std::string& error) {
+    error.clear();
+    bytes.assign(pending_);
+    pending_.clear();
+    begin = offset_;
+    std::size_t search_from = kPieceBytes;
+    std::size_t cut = 0;
+    for (;;) {
+      if (bytes.size() < search_from + kPieceBytes && !end_) {
+        const std::size_t before = bytes.size();
+        if (!input_.Read(input_.bom_length + offset_ + before, kPieceBytes, bytes, error)) {
+          return false;
+        }
+        end_ = bytes.size() < before + kPieceBytes;
+      }
+      cut = PieceEnd(bytes, 0, std::min(search_from, bytes.size()), input_.encoding);
+      if (cut < bytes.size() || end_) break;
+      search_from = bytes.size() - bytes.size() % 2;  // a line longer than a piece: read on
+    }
+    pending_.assign(bytes, cut);
+    bytes.resize(cut);
+    offset_ += cut;
+    last = end_ && pending_.empty();
+    return !bytes.empty();
+  }
+
+ private:
+  InputList& input_;
+  std::string pending_;       // bytes read past the last cut
+  std::uint64_t offset_ = 0;  // in the body, of pending_'s first byte
+  bool end_ = false;          // the input has been read to its end
+};
+
 // A piece of the input, prepared on its own: decoded, converted alone and,
 // for an output encoding other than GB18030, encoded.
 struct Piece {
-  std::size_t begin = 0;  // in the input's body
-  std::size_t end = 0;
+  std::uint64_t begin = 0;  // in the input's body
+  bool last = false;
+  std::string bytes;                 // as read
   std::optional<TextError> invalid;  // offset and line within the piece
   std::string text;                  // GB18030, converted
   std::string decoding;              // the decoder's buffer
@@ -367,50 +523,66 @@ void EncodePiece(Piece& piece, Encoding to) {
   piece.unrepresentable = EncodeInto(piece.text, to, piece.encoded);
 }
 
-void PreparePiece(Piece& piece, const LoadedList& input, const ListConverter& converter,
-                  Encoding to) {
+void PreparePiece(Piece& piece, Encoding from, const ListConverter& converter, Encoding to) {
   piece.invalid.reset();
   piece.unrepresentable.reset();
-  const DecodeResult decoded = DecodeToGb18030(
-      input.body.substr(piece.begin, piece.end - piece.begin), input.encoding, piece.decoding);
+  const DecodeResult decoded = DecodeToGb18030(piece.bytes, from, piece.decoding);
   if (!decoded.ok) {
     piece.invalid = decoded.error;
     return;
   }
-  if (decoded.text.data() == piece.decoding.data()) {
-    piece.text.swap(piece.decoding);
+  // GB18030 needing no change is converted where it was read.
+  if (decoded.text.data() == piece.bytes.data()) {
+    piece.text.swap(piece.bytes);
   } else {
-    piece.text.assign(decoded.text);
+    piece.text.swap(piece.decoding);
   }
-  if (piece.end == input.body.size() && !piece.text.ends_with("\r\n")) piece.text += "\r\n";
+  if (piece.last && !piece.text.ends_with("\r\n")) piece.text += "\r\n";
   converter.ConvertAlone(piece.text.data(), piece.text.size(), piece.converted);
   if (to != Encoding::kGb18030) EncodePiece(piece, to);
+}
+
+// Whether the input, though not a list of the kind asked for, passes the
+// probe of the other kind. It is read and decoded again.
+bool LooksLikeTheOtherKind(InputList& input, const ConversionRule& other) {
+  PieceReader reader(input);
+  std::string bytes;
+  std::string storage;
+  std::string error;
+  std::uint64_t begin = 0;
+  bool last = false;
+  while (reader.Next(bytes, begin, last, error)) {
+    const DecodeResult decoded = DecodeToGb18030(bytes, input.encoding, storage);
+    if (!decoded.ok) return false;
+    if (ProbeList(decoded.text, other)) return true;
+  }
+  return false;
 }
 
 int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
   const Direction& direction = options.to == "qq" ? kToQq : kToSogou;
   const std::optional<EncodingSpec> input_spec = ParseEncoding(options.input_encoding);
 
-  LoadedList input;
-  if (!Read(options.input, in, input_spec, input, err)) return kExitIo;
+  InputList input;
+  if (!OpenInput(options.input, in, input_spec, input, err)) return kExitIo;
   EncodingSpec out_spec{input.encoding, input.bom};
   if (!options.output_encoding.empty()) out_spec = *ParseEncoding(options.output_encoding);
   RunOutput output(options.output, out, out_spec);
 
-  // Faults are reported in this order: invalid input, an unreadable or
-  // invalid merge file, an input that is not a list, a character the output
-  // encoding lacks, then a failure of the output.
+  // Faults are reported in this order: unreadable or invalid input, an
+  // unreadable or invalid merge file, an input that is not a list, a
+  // character the output encoding lacks, then a failure of the output.
   ListConverter converter(*direction.rule);
   std::optional<std::string> unrepresentable;
-  const std::string_view body = input.body;
   // Joins a prepared piece to those before it and writes it; false when
   // the input is invalid there.
   const auto finish = [&](Piece& piece) {
     if (piece.invalid) {
       TextError error = *piece.invalid;
-      error.offset += piece.begin;
-      error.line = LineAt(body, error.offset, input.encoding);
-      Report(err, InvalidBytesMessage(input, error, error.offset + input.bom_length));
+      const std::uint64_t offset = piece.begin + error.offset;
+      error.line = LineOf(input, piece.begin) - 1 + error.line;
+      Report(err, InvalidBytesMessage(input, error, offset + input.bom_length,
+                                      std::string_view(piece.bytes).substr(error.offset)));
       return false;
     }
     const bool changed = converter.Join(piece.text.data(), piece.converted);
@@ -423,7 +595,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
     if (piece.unrepresentable) {
       // The conversion only moves ASCII separators: a character the output
       // lacks is the input's, and is reported at its line there.
-      piece.unrepresentable->line += LineAt(body, piece.begin, input.encoding) - 1;
+      piece.unrepresentable->line += LineOf(input, piece.begin) - 1;
       unrepresentable = UnrepresentableMessage(input, *piece.unrepresentable, out_spec.encoding);
       output.Stop();
       return true;
@@ -432,21 +604,30 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
     return true;
   };
 
-  Piece pieces[2];
-  Worker worker;
-  for (std::size_t next = 0; next < body.size();) {
-    std::size_t count = 0;
-    for (; count < 2 && next < body.size(); ++count) {
-      pieces[count].begin = next;
-      next = pieces[count].end = PieceEnd(body, next, kPieceBytes, input.encoding);
-    }
-    if (count == 2) {
-      worker.Run([&] { PreparePiece(pieces[1], input, converter, out_spec.encoding); });
-    }
-    PreparePiece(pieces[0], input, converter, out_spec.encoding);
-    if (count == 2) worker.Wait();
-    for (std::size_t k = 0; k < count; ++k) {
-      if (!finish(pieces[k])) return kExitIo;
+  {
+    PieceReader reader(input);
+    Piece pieces[2];
+    Worker worker;
+    std::string reason;
+    for (bool more = true; more;) {
+      std::size_t count = 0;
+      for (; count < 2; ++count) {
+        Piece& piece = pieces[count];
+        if (!reader.Next(piece.bytes, piece.begin, piece.last, reason)) break;
+      }
+      if (!reason.empty()) {
+        Report(err, "cannot read " + Quoted(input.name) + ": " + reason);
+        return kExitIo;
+      }
+      more = count == 2;
+      if (count == 2) {
+        worker.Run([&] { PreparePiece(pieces[1], input.encoding, converter, out_spec.encoding); });
+      }
+      if (count > 0) PreparePiece(pieces[0], input.encoding, converter, out_spec.encoding);
+      if (count == 2) worker.Wait();
+      for (std::size_t k = 0; k < count; ++k) {
+        if (!finish(pieces[k])) return kExitIo;
+      }
     }
   }
 
@@ -458,8 +639,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
     std::string message = Quoted(input.name) + ": not a " + std::string(direction.from_name) +
                           " list: no entry of the form " + std::string(direction.from_shape) +
                           " (one digit) was found";
-    const DecodeResult whole = DecodeToGb18030(body, input.encoding, input.storage);
-    if (whole.ok && ProbeList(whole.text, *direction.reverse_rule)) {
+    if (LooksLikeTheOtherKind(input, *direction.reverse_rule)) {
       message += "; it looks like a " + std::string(direction.to_name) +
                  " list: to convert it, use " + std::string(direction.reverse_option);
     }
@@ -479,7 +659,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
   }
   // The inputs are let go first: a file that is also the output can then be
   // replaced on every system.
-  input.Release();
+  input.Close();
   merge.Release();
   if (!output.Commit()) {
     Report(err, "cannot write " + Quoted(output.name()) + ": " + output.failure());

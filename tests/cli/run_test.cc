@@ -21,6 +21,7 @@ using testing::ReadFile;
 using testing::ReadStream;
 using testing::SampleSogouList;
 using testing::TempDir;
+using testing::Utf8Bytes;
 using testing::WriteFile;
 
 struct Result {
@@ -241,6 +242,40 @@ TEST(Run, InputFaultsComeBeforeAnUnwritableOutput) {
   r = RunWith({"--to", "qq", "-o", out}, Gb(u"dz,1=北京\r\n"));
   EXPECT_EQ(r.status, kExitIo);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+}
+
+// A file is read a part at a time, so the encoding is settled by reading
+// on until a byte that is not UTF-8, and the other kind's entry that earns
+// the suggestion may come late.
+TEST(Run, FileInputsAreReadPastTheirFirstParts) {
+  TempDir dir;
+  std::string ascii;
+  for (int i = 0; ascii.size() < (600u << 10); ++i) ascii += "k" + std::to_string(i) + ",1=v\r\n";
+
+  // ASCII first, GB18030 only after several parts: GB18030, kept so.
+  const std::string gb = ascii + Gb(u"dz,1=北京\r\n");
+  WriteFile(dir / "gb.txt", gb);
+  Result r = RunWith({"--to", "qq", dir / "gb.txt", "-o", dir / "out.txt"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(ReadFile(dir / "out.txt") == ConvertSogouToQq(gb));
+
+  // UTF-8 throughout, with 京 across the first part's end: UTF-8.
+  std::string utf8_head = ascii.substr(0, (256u << 10) - 4);
+  utf8_head.replace(utf8_head.size() - 3, 3, "\r\n;");
+  const std::u16string tail = u"北京\r\nzz,2=好";
+  WriteFile(dir / "utf8.txt", utf8_head + Utf8Bytes(tail));
+  r = RunWith({"--to", "qq", dir / "utf8.txt", "-o", dir / "out.txt"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(ReadFile(dir / "out.txt") ==
+              Encoded(ConvertSogouToQq(utf8_head + Gb(tail)), Encoding::kUtf8));
+
+  // Not a QQ list, but a Sogou list by its last line: the suggestion.
+  std::string notes;
+  while (notes.size() < (600u << 10)) notes += "; a note, not an entry\r\n";
+  WriteFile(dir / "late.txt", notes + "dz,1=x\r\n");
+  r = RunWith({"--to", "sogou", dir / "late.txt", "-o", dir / "out.txt"});
+  EXPECT_EQ(r.status, kExitNotAList);
+  EXPECT_NE(r.err.find("--to qq"), std::string::npos) << r.err;
 }
 
 TEST(Run, MergeIsTheWindowsMerge) {
