@@ -76,9 +76,14 @@ class EndToEnd : public ::testing::Test {
     // starts with one; an outer pair keeps the quoting inside intact.
     command = '"' + command + '"';
 #endif
-    const int raw = std::system(command.c_str());
+    int raw = std::system(command.c_str());
     Proc p;
 #if defined(_WIN32)
+    // 9009 is cmd.exe failing to start the program at all, which Wine does
+    // now and then on a loaded machine; the program never ran.
+    for (int attempt = 1; raw == 9009 && attempt < 3; ++attempt) {
+      raw = std::system(command.c_str());
+    }
     p.status = raw;
 #else
     p.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
