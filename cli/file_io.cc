@@ -24,31 +24,41 @@ std::string ErrnoText(int err) {
   return text;
 }
 
-bool InputBytes::ReadFile(const std::string& path, std::string& error) {
+namespace {
+
+// Opens `path` for reading; a directory is refused. `size` gets the size of
+// a regular file, or 0. On failure sets `error` and returns nullptr.
+std::FILE* OpenForReading(const std::string& path, std::size_t& size, std::string& error) {
   std::error_code ec;
   const fs::path native = NativePath(path);
   const fs::file_status status = fs::status(native, ec);
   if (ec) {
     error = ec.message();
-    return false;
+    return nullptr;
   }
   if (fs::is_directory(status)) {
     error = ErrnoText(EISDIR);
-    return false;
+    return nullptr;
   }
-  Release();
-  std::size_t hint = 0;
+  size = 0;
   if (fs::is_regular_file(status)) {
-    const auto size = fs::file_size(native, ec);
-    if (!ec) hint = static_cast<std::size_t>(size);
+    const auto file_size = fs::file_size(native, ec);
+    if (!ec) size = static_cast<std::size_t>(file_size);
   }
   errno = 0;
   std::FILE* file = OpenPath(native, "rb");
-  if (!file) {
-    error = ErrnoText(errno ? errno : EIO);
-    return false;
-  }
-  const bool ok = ReadAll(file, hint, error);
+  if (!file) error = ErrnoText(errno ? errno : EIO);
+  return file;
+}
+
+}  // namespace
+
+bool InputBytes::ReadFile(const std::string& path, std::string& error) {
+  Release();
+  std::size_t size = 0;
+  std::FILE* file = OpenForReading(path, size, error);
+  if (!file) return false;
+  const bool ok = ReadAll(file, size, error);
   std::fclose(file);
   return ok;
 }
@@ -93,23 +103,9 @@ InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path, std::string& error) {
   Close();
-  std::error_code ec;
-  const fs::path native = NativePath(path);
-  const fs::file_status status = fs::status(native, ec);
-  if (ec) {
-    error = ec.message();
-    return false;
-  }
-  if (fs::is_directory(status)) {
-    error = ErrnoText(EISDIR);
-    return false;
-  }
-  errno = 0;
-  file_ = OpenPath(native, "rb");
-  if (!file_) {
-    error = ErrnoText(errno ? errno : EIO);
-    return false;
-  }
+  std::size_t size = 0;
+  file_ = OpenForReading(path, size, error);
+  if (!file_) return false;
   std::setvbuf(file_, nullptr, _IONBF, 0);  // the reads are large; no copy through a buffer
   position_ = 0;
   return true;
