@@ -95,13 +95,14 @@ std::size_t ConvertLineSlowly(char* data, std::size_t size, std::size_t pos,
 }
 
 #if defined(__SSE2__)
-// Bit masks of the first 32 bytes at `p`, one bit per byte.
+// Bit masks of the 32 bytes at `p`, one bit per byte: where A, B and CR are.
 struct Window {
-  std::uint32_t a, b, cr, lf, digit;
+  std::uint32_t a, b, cr;
 };
 
 inline Window ReadWindow(const char* p, const __m128i a_sep, const __m128i b_sep) {
-  Window w{0, 0, 0, 0, 0};
+  Window w{0, 0, 0};
+  const __m128i cr = _mm_set1_epi8('\r');
   for (int k = 0; k < 2; ++k) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     const auto bits = [k](__m128i x) {
@@ -110,17 +111,13 @@ inline Window ReadWindow(const char* p, const __m128i a_sep, const __m128i b_sep
     };
     w.a |= bits(_mm_cmpeq_epi8(v, a_sep));
     w.b |= bits(_mm_cmpeq_epi8(v, b_sep));
-    w.cr |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
-    w.lf |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-    // '0'..'9': (v - '0') as unsigned is below 10.
-    const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
-    w.digit |= bits(_mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d));
+    w.cr |= bits(_mm_cmpeq_epi8(v, cr));
   }
   return w;
 }
 
-inline unsigned LowestBit(std::uint64_t mask) {
-  return static_cast<unsigned>(std::countr_zero(mask | (std::uint64_t{1} << 32)));
+inline unsigned LowestBit(std::uint32_t mask) {
+  return static_cast<unsigned>(std::countr_zero(std::uint64_t{mask} | (std::uint64_t{1} << 32)));
 }
 #endif
 
@@ -130,8 +127,10 @@ inline unsigned LowestBit(std::uint64_t mask) {
 //
 // Most lines are short and are read from bit masks of the 32 bytes at their
 // start: the first A ends the key, a B before it is rewritten, and the
-// first CR LF after it ends the line. A line whose key or whose first A is
-// not within those 32 bytes is read byte by byte.
+// first CR after it, followed by LF, ends the line. The others go byte by
+// byte: a line whose first A is not within those bytes or comes after a CR,
+// and the few whose entry-line test matters (in a multi-line phrase's body,
+// or with an empty phrase).
 bool ConvertLines(char* data, std::size_t size, const ConversionRule& rule, bool in_body = false) {
   std::size_t pos = 0;
 #if defined(__SSE2__)
@@ -141,34 +140,24 @@ bool ConvertLines(char* data, std::size_t size, const ConversionRule& rule, bool
   const __m128i b_sep = _mm_set1_epi8(b_char);
   while (pos + 32 <= size) {
     const Window w = ReadWindow(data + pos, a_sep, b_sep);
-    const unsigned a = LowestBit(w.a);                   // the first A
-    const unsigned end = LowestBit(w.cr & (w.lf >> 1));  // the first CR LF
-    if (a >= end) {
-      // No A before the line's end within the window.
+    const unsigned a = LowestBit(w.a);    // the first A
+    const unsigned cr = LowestBit(w.cr);  // the first CR
+    if (a >= cr || in_body) {
       pos = ConvertLineSlowly(data, size, pos, rule, in_body);
       continue;
     }
-    // The line's CR; past the window, it is searched for.
-    const std::size_t line_end = end < 32 ? pos + end : FindLineEnd(data, size, pos + a + 1);
-    const std::uint32_t key_bits = (std::uint32_t{1} << a) - 1;
-    std::uint32_t b_in_key = w.b & key_bits;
-    const bool empty_phrase = line_end == pos + a + 1;
-    if (in_body || empty_phrase) {
-      // Whether the line is an entry line: a B in the key, then only
-      // digits, at least one, up to A.
-      const unsigned b = LowestBit(b_in_key);
-      bool entry = false;
-      if (b + 1 < a) {
-        const std::uint32_t after_b = key_bits & ~((std::uint32_t{2} << b) - 1);
-        entry = (w.digit & after_b) == after_b;
-      }
-      if (in_body && !entry) {
-        pos = line_end + 2;  // body lines pass verbatim
-        continue;
-      }
-      in_body = entry && empty_phrase;  // an entry with an empty phrase opens a body
+    // The line's CR LF: the CR seen, or one searched for past a lone CR or
+    // past the window. (The text ends with CR LF, so data[pos + cr + 1] is
+    // there.)
+    const std::size_t line_end = cr < 32 && data[pos + cr + 1] == '\n'
+                                     ? pos + cr
+                                     : FindLineEnd(data, size, pos + (cr < 32 ? cr + 1 : a + 1));
+    if (line_end == pos + a + 1) {
+      pos = ConvertLineSlowly(data, size, pos, rule, in_body);  // may open a body
+      continue;
     }
-    for (; b_in_key != 0; b_in_key &= b_in_key - 1) {
+    for (std::uint32_t b_in_key = w.b & ((std::uint32_t{1} << a) - 1); b_in_key != 0;
+         b_in_key &= b_in_key - 1) {
       data[pos + static_cast<unsigned>(std::countr_zero(b_in_key))] = a_char;
     }
     data[pos + a] = b_char;
