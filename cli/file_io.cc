@@ -16,6 +16,13 @@ namespace {
 constexpr std::size_t kReadChunk = 4 << 20;
 // Pieces waiting for the writer thread; the caller waits for a free place.
 constexpr std::size_t kMaxQueued = 2;
+
+// Writes all of `bytes`; returns 0, or the errno value of the failure.
+int WriteAll(std::FILE* file, std::string_view bytes) {
+  errno = 0;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return 0;
+  return errno ? errno : EIO;
+}
 }  // namespace
 
 std::string ErrnoText(int err) {
@@ -232,10 +239,7 @@ bool Output::Write(std::string& piece, std::string& error) {
     }
   }
   if (!writer_.joinable()) {
-    errno = 0;
-    if (write_errno_ == 0 && std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
-      write_errno_ = errno ? errno : EIO;
-    }
+    if (write_errno_ == 0) write_errno_ = WriteAll(file_, piece);
     piece.clear();
   } else {
     changed_.wait(lock, [&] { return queued_.size() < kMaxQueued || write_errno_ != 0; });
@@ -265,11 +269,7 @@ void Output::WriterLoop() {
     queued_.pop_front();
     const bool failed = write_errno_ != 0;
     lock.unlock();
-    int err = 0;
-    errno = 0;
-    if (!failed && std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
-      err = errno ? errno : EIO;
-    }
+    const int err = failed ? 0 : WriteAll(file_, piece);
     piece.clear();
     lock.lock();
     if (err != 0 && write_errno_ == 0) write_errno_ = err;
@@ -301,17 +301,14 @@ bool Output::Commit(std::string& error) {
     Discard();
     return false;
   }
-  errno = 0;
-  bool ok = true;
+  int err = 0;
   for (const std::string& piece : held_) {
-    if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
-      ok = false;
-      break;
-    }
+    if ((err = WriteAll(file_, piece)) != 0) break;
   }
   held_.clear();
-  ok = ok && std::fflush(file_) == 0 && !std::ferror(file_);
-  int err = errno;
+  errno = 0;
+  bool ok = err == 0 && std::fflush(file_) == 0 && !std::ferror(file_);
+  if (err == 0) err = errno;
   if (owns_file_) {
     if (std::fclose(file_) != 0 && ok) {
       ok = false;

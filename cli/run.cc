@@ -37,18 +37,18 @@ constexpr Direction kToSogou{&kQqToSogouRule,    &kSogouToQqRule, "QQ Pinyin",
                              "key=digit,phrase", "Sogou Pinyin",  "--to qq"};
 
 // An encoding named on the command line.
-struct EncodingSpec {
+struct FileEncoding {
   Encoding encoding;
   bool bom;  // for output: write a byte order mark
 };
 
-std::optional<EncodingSpec> ParseEncoding(const std::string& name) {
-  if (name == "utf-8") return EncodingSpec{Encoding::kUtf8, false};
-  if (name == "utf-8-bom") return EncodingSpec{Encoding::kUtf8, true};
-  if (name == "utf-16le") return EncodingSpec{Encoding::kUtf16Le, true};
-  if (name == "utf-16be") return EncodingSpec{Encoding::kUtf16Be, true};
-  if (name == "gbk") return EncodingSpec{Encoding::kGbk, false};
-  if (name == "gb18030") return EncodingSpec{Encoding::kGb18030, false};
+std::optional<FileEncoding> ParseEncoding(const std::string& name) {
+  if (name == "utf-8") return FileEncoding{Encoding::kUtf8, false};
+  if (name == "utf-8-bom") return FileEncoding{Encoding::kUtf8, true};
+  if (name == "utf-16le") return FileEncoding{Encoding::kUtf16Le, true};
+  if (name == "utf-16be") return FileEncoding{Encoding::kUtf16Be, true};
+  if (name == "gbk") return FileEncoding{Encoding::kGbk, false};
+  if (name == "gb18030") return FileEncoding{Encoding::kGb18030, false};
   return std::nullopt;  // "auto"
 }
 
@@ -85,6 +85,21 @@ struct ListForm {
   Encoding encoding = Encoding::kGb18030;
   bool bom = false;
   std::size_t bom_length = 0;
+
+  // Settles the encoding from the list's first bytes (all of them, or at
+  // least four): the one named, or the byte order mark's, or, without one,
+  // UTF-8 when `head` is valid UTF-8 and GB18030 otherwise.
+  void SettleEncoding(std::string_view head, const std::optional<FileEncoding>& forced) {
+    if (forced) {
+      encoding = forced->encoding;
+      bom = BomLength(head, encoding) > 0;
+    } else {
+      const DetectedEncoding detected = DetectEncoding(head);
+      encoding = detected.encoding;
+      bom = detected.bom;
+    }
+    bom_length = bom ? ByteOrderMark(encoding).size() : 0;
+  }
 };
 
 // `at`: the bytes from the error's offset on (a few are shown); `offset`
@@ -128,9 +143,9 @@ struct LoadedList : ListForm {
   }
 };
 
-// Reads `path` ("-" for `in`) and settles its encoding. Reports and returns
-// false on failure.
-bool Read(const std::string& path, std::FILE* in, const std::optional<EncodingSpec>& forced,
+// Reads `path` ("-" for `in`) whole, settles its encoding and decodes it.
+// Reports and returns false on failure.
+bool Load(const std::string& path, std::FILE* in, const std::optional<FileEncoding>& forced,
           LoadedList& list, std::FILE* err) {
   list.name = path == "-" ? std::string(kStdinName) : path;
   std::string reason;
@@ -141,35 +156,16 @@ bool Read(const std::string& path, std::FILE* in, const std::optional<EncodingSp
     return false;
   }
   const std::string_view bytes = list.bytes.view();
-  if (forced) {
-    list.encoding = forced->encoding;
-    list.bom = BomLength(bytes, list.encoding) > 0;
-  } else {
-    const DetectedEncoding detected = DetectEncoding(bytes);
-    list.encoding = detected.encoding;
-    list.bom = detected.bom;
-  }
-  list.bom_length = list.bom ? ByteOrderMark(list.encoding).size() : 0;
+  list.SettleEncoding(bytes, forced);
   list.body = bytes.substr(list.bom_length);
-  return true;
-}
-
-// Takes the result of decoding the list's body. Reports and returns false
-// on failure.
-bool Decoded(const DecodeResult& decoded, LoadedList& list, std::FILE* err) {
+  const DecodeResult decoded = DecodeToGb18030(list.body, list.encoding, list.storage);
   if (!decoded.ok) {
     const std::size_t offset = decoded.error.offset + list.bom_length;
-    Report(err, InvalidBytesMessage(list, decoded.error, offset, list.bytes.view().substr(offset)));
+    Report(err, InvalidBytesMessage(list, decoded.error, offset, bytes.substr(offset)));
     return false;
   }
   list.text = decoded.text;
   return true;
-}
-
-bool Load(const std::string& path, std::FILE* in, const std::optional<EncodingSpec>& forced,
-          LoadedList& list, std::FILE* err) {
-  return Read(path, in, forced, list, err) &&
-         Decoded(DecodeToGb18030(list.body, list.encoding, list.storage), list, err);
 }
 
 std::string UnrepresentableMessage(const ListForm& list, const TextError& e, Encoding to) {
@@ -299,10 +295,9 @@ std::optional<TextError> EncodeInto(std::string_view text, Encoding to, std::str
 // ones reported.
 class RunOutput {
  public:
-  RunOutput(const std::string& path, std::FILE* stream, const EncodingSpec& spec)
-      : path_(path), stream_(stream), spec_(spec) {}
+  RunOutput(const std::string& path, std::FILE* stream, const FileEncoding& form)
+      : path_(path), stream_(stream), form_(form) {}
 
-  const EncodingSpec& spec() const { return spec_; }
   bool writing() const { return writing_; }
   void Stop() { writing_ = false; }
   const std::string& failure() const { return failure_; }
@@ -319,10 +314,10 @@ class RunOutput {
   // have a form in the output encoding.
   void Encode(std::string_view text) {
     encoded_.clear();
-    if (spec_.encoding == Encoding::kGb18030) {
+    if (form_.encoding == Encoding::kGb18030) {
       encoded_.assign(text);
     } else {
-      EncodeInto(text, spec_.encoding, encoded_);
+      EncodeInto(text, form_.encoding, encoded_);
     }
     Write(encoded_);
   }
@@ -342,7 +337,7 @@ class RunOutput {
       writing_ = false;
       return false;
     }
-    std::string bom(spec_.bom ? ByteOrderMark(spec_.encoding) : "");
+    std::string bom(form_.bom ? ByteOrderMark(form_.encoding) : "");
     if (!output_.Write(bom, failure_)) writing_ = false;
     return writing_;
   }
@@ -350,7 +345,7 @@ class RunOutput {
   Output output_;
   std::string path_;
   std::FILE* stream_;
-  EncodingSpec spec_;
+  FileEncoding form_;
   bool opened_ = false;
   bool writing_ = true;
   std::string failure_;  // why the output failed
@@ -420,20 +415,16 @@ bool ValidUtf8Throughout(InputList& input, bool& valid, std::string& error) {
 // Opens the input and settles its encoding: the one named, or the byte
 // order mark's, or, without one, UTF-8 when all of it is valid UTF-8 and
 // GB18030 otherwise. Reports and returns false on failure.
-bool OpenInput(const std::string& path, std::FILE* in, const std::optional<EncodingSpec>& forced,
+bool OpenInput(const std::string& path, std::FILE* in, const std::optional<FileEncoding>& forced,
                InputList& input, std::FILE* err) {
   std::string reason;
   std::string head;
   bool ok = input.Open(path, in, reason) && input.Read(0, 4, head, reason);
-  if (ok && forced) {
-    input.encoding = forced->encoding;
-    input.bom = BomLength(head, input.encoding) > 0;
-  } else if (ok) {
-    const DetectedEncoding detected = DetectEncoding(head);
-    input.bom = detected.bom;
-    input.encoding = detected.encoding;
+  if (ok) {
+    input.SettleEncoding(head, forced);
+    // Four bytes tell a byte order mark; without one, read on.
     bool utf8 = false;
-    if (!input.bom && (ok = ValidUtf8Throughout(input, utf8, reason))) {
+    if (!forced && !input.bom && (ok = ValidUtf8Throughout(input, utf8, reason))) {
       input.encoding = utf8 ? Encoding::kUtf8 : Encoding::kGb18030;
     }
   }
@@ -441,7 +432,6 @@ bool OpenInput(const std::string& path, std::FILE* in, const std::optional<Encod
     Report(err, "cannot read " + Quoted(input.name) + ": " + reason);
     return false;
   }
-  input.bom_length = input.bom ? ByteOrderMark(input.encoding).size() : 0;
   return true;
 }
 
@@ -561,13 +551,13 @@ bool LooksLikeTheOtherKind(InputList& input, const ConversionRule& other) {
 
 int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
   const Direction& direction = options.to == "qq" ? kToQq : kToSogou;
-  const std::optional<EncodingSpec> input_spec = ParseEncoding(options.input_encoding);
+  const std::optional<FileEncoding> named_input = ParseEncoding(options.input_encoding);
 
   InputList input;
-  if (!OpenInput(options.input, in, input_spec, input, err)) return kExitIo;
-  EncodingSpec out_spec{input.encoding, input.bom};
-  if (!options.output_encoding.empty()) out_spec = *ParseEncoding(options.output_encoding);
-  RunOutput output(options.output, out, out_spec);
+  if (!OpenInput(options.input, in, named_input, input, err)) return kExitIo;
+  FileEncoding out_form{input.encoding, input.bom};
+  if (!options.output_encoding.empty()) out_form = *ParseEncoding(options.output_encoding);
+  RunOutput output(options.output, out, out_form);
 
   // Faults are reported in this order: unreadable or invalid input, an
   // unreadable or invalid merge file, an input that is not a list, a
@@ -586,17 +576,17 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
       return false;
     }
     const bool changed = converter.Join(piece.text.data(), piece.converted);
-    if (out_spec.encoding == Encoding::kGb18030) {
+    if (out_form.encoding == Encoding::kGb18030) {
       output.Write(piece.text);
       return true;
     }
     if (!output.writing()) return true;
-    if (changed) EncodePiece(piece, out_spec.encoding);
+    if (changed) EncodePiece(piece, out_form.encoding);
     if (piece.unrepresentable) {
       // The conversion only moves ASCII separators: a character the output
       // lacks is the input's, and is reported at its line there.
       piece.unrepresentable->line += LineOf(input, piece.begin) - 1;
-      unrepresentable = UnrepresentableMessage(input, *piece.unrepresentable, out_spec.encoding);
+      unrepresentable = UnrepresentableMessage(input, *piece.unrepresentable, out_form.encoding);
       output.Stop();
       return true;
     }
@@ -621,9 +611,9 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
       }
       more = count == 2;
       if (count == 2) {
-        worker.Run([&] { PreparePiece(pieces[1], input.encoding, converter, out_spec.encoding); });
+        worker.Run([&] { PreparePiece(pieces[1], input.encoding, converter, out_form.encoding); });
       }
-      if (count > 0) PreparePiece(pieces[0], input.encoding, converter, out_spec.encoding);
+      if (count > 0) PreparePiece(pieces[0], input.encoding, converter, out_form.encoding);
       if (count == 2) worker.Wait();
       for (std::size_t k = 0; k < count; ++k) {
         if (!finish(pieces[k])) return kExitIo;
@@ -633,7 +623,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
 
   LoadedList merge;
   const bool merging = !options.merge.empty();
-  if (merging && !Load(options.merge, in, input_spec, merge, err)) return kExitIo;
+  if (merging && !Load(options.merge, in, named_input, merge, err)) return kExitIo;
 
   if (!converter.probe_passed()) {
     std::string message = Quoted(input.name) + ": not a " + std::string(direction.from_name) +
@@ -651,7 +641,7 @@ int Convert(const Options& options, std::FILE* in, std::FILE* out, std::FILE* er
     return kExitIo;
   }
   if (merging) {
-    if (!CheckRepresentable(merge, out_spec.encoding, err)) return kExitIo;
+    if (!CheckRepresentable(merge, out_form.encoding, err)) return kExitIo;
     // Every character has a form in the output encoding now, the
     // separator's too (it is in GBK).
     output.Encode(direction.rule->merge_separator);

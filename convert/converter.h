@@ -71,13 +71,6 @@ class ListConverter {
   // when that changed its bytes.
   bool Join(char* data, const Piece& piece);
 
-  // Both steps at once.
-  void Convert(char* data, std::size_t size) {
-    Piece piece;
-    ConvertAlone(data, size, piece);
-    Join(data, piece);
-  }
-
   // True once the probe found a match in a piece joined so far.
   bool probe_passed() const { return probe_passed_; }
 

@@ -30,7 +30,9 @@ std::string ConvertInPieces(std::string text, const ConversionRule& rule,
   for (std::size_t begin = 0; begin < text.size();) {
     const std::size_t cut = text.find("\r\n", begin + size);
     const std::size_t end = cut == std::string::npos ? text.size() : cut + 2;
-    converter.Convert(text.data() + begin, end - begin);
+    ListConverter::Piece piece;
+    converter.ConvertAlone(text.data() + begin, end - begin, piece);
+    converter.Join(text.data() + begin, piece);
     begin = end;
   }
   return converter.probe_passed() ? text : "";
